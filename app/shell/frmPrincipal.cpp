@@ -1,0 +1,6 @@
+#include "app/shell/frmPrincipal.h"
+
+frmPrincipal::frmPrincipal(QWidget *parent) : QMainWindow(parent)
+{
+    setWindowTitle(QStringLiteral("ZELTA Net"));
+}
