@@ -126,6 +126,22 @@ void Centraliza_Form(QWidget *janela)
     alvo->move(Twips_X(esq), Twips_Y(topo));
 }
 
+namespace {
+std::function<void(bool)> &Acoes_Principal()
+{
+    static std::function<void(bool)> f;
+    return f;
+}
+} // namespace
+
+void Definir_Acoes_Principal(std::function<void(bool)> f) { Acoes_Principal() = std::move(f); }
+
+void Habilitar_Acoes_Principal(bool habilitar)
+{
+    if (Acoes_Principal())
+        Acoes_Principal()(habilitar);
+}
+
 void Carregar_Traducao(QApplication &app)
 {
     auto *t = new QTranslator(&app);

@@ -55,5 +55,10 @@ std::pair<double, double> Posicao_Centralizada(double largura_janela, double alt
 // Places a window when it loads: centred on the main window for MDI children, else on the screen.
 void Centraliza_Form(QWidget *janela);
 
+// The main window's items "&Transmitir Pela Internet", "&Reimprimir Recibo de Transmissão" and
+// "&Sair": the reprint window disables them while it is open. The main window registers the handler.
+void Definir_Acoes_Principal(std::function<void(bool habilitar)> f);
+void Habilitar_Acoes_Principal(bool habilitar);
+
 // Loads Qt's Brazilian Portuguese translation, so standard buttons read "Sim" / "Não".
 void Carregar_Traducao(QApplication &app);
