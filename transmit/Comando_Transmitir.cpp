@@ -1,0 +1,279 @@
+#include "transmit/Comando_Transmitir.h"
+
+#include "Configuracao.h"
+#include "app/CIS_000.h"
+#include "history/Historico.h"
+#include "intake/Compactacao.h"
+#include "platform/Erro_Execucao.h"
+#include "platform/Socketout.h"
+#include "receipt/Registro_Recibo.h"
+#include "transmit/Falhas.h"
+#include "transmit/Janela_Transmissao.h"
+#include "transmit/Julgamento.h"
+#include "transmit/Mensagem_Bloco.h"
+#include "transmit/Mensagens.h"
+#include "transmit/Relogio.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+
+namespace {
+const QString Visualizar = QStringLiteral("Visualizar");
+
+QString Percentual(int valor)
+{
+    return QString::number(valor) + QStringLiteral("% transmitido");
+}
+
+void Apagar_Ignorando_Falhas(const std::string &arquivo)
+{
+    std::remove(arquivo.c_str());
+}
+} // namespace
+
+Ajustes_Transmissao Ajustes_Padrao()
+{
+    Ajustes_Transmissao a;
+    a.servidor = ZELTA_SERVIDOR_RECEPCAO;
+    a.porta = ZELTA_PORTA_RECEPCAO;
+    return a;
+}
+
+Comando_Transmitir::Comando_Transmitir(Janela_Transmissao &janela, Relogio &relogio, Ajustes_Transmissao ajustes)
+    : janela_(janela), relogio_(relogio), ajustes_(std::move(ajustes))
+{
+}
+
+void Comando_Transmitir::cmdTransmitir_Click()
+{
+    if (janela_.Legenda(Controle::cmdTransmitir) == Visualizar) {
+        janela_.Mostrar_Visualizar();
+        return;
+    }
+    try {
+        if (!Verificar())
+            return;
+        if (Caixa_Mensagem(Mensagem::Confirmacao_03, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim)
+            return;
+        Ponteiro_Ampulheta();
+        for (Controle c : {Controle::cmdTransmitir, Controle::cmdSair, Controle::filList, Controle::dirList,
+                           Controle::txtTipoArq, Controle::drvList})
+            janela_.Habilitar(c, false);
+        if (!Compactar_E_Dimensionar())
+            return;
+        Abrir_Conexao();
+        Enviar_Blocos();
+        Encerrar_Conexao();
+        if (transmissao_ok_ != 1) {
+            janela_.Fechar();
+            return;
+        }
+        Estado_Recibo();
+    } catch (const Erro_Execucao &e) {
+        Falha(e.numero, e.descricao);
+    } catch (const std::bad_alloc &) {
+        Falha(Erro::Sem_Memoria, Descricao_Sistema(ENOMEM));
+    }
+}
+
+// File choice and checks; false when the command ends here with the window unchanged.
+bool Comando_Transmitir::Verificar()
+{
+    if (janela_.Indice_Arquivo() == -1) {
+        Caixa_Mensagem(Mensagem_01, Icone::Exclamacao, Botoes::Ok);
+        janela_.Foco_Lista_Arquivos();
+        return false;
+    }
+    nome_ = janela_.Nome_Arquivo();
+    caminho_ = Caminho_Declaracao(janela_.Pasta(), nome_);
+    const Resultado_Verificacao r = Verificar_Declaracao(caminho_, declaracao_);
+    if (r == Resultado_Verificacao::Aceito)
+        return true;
+    Caixa_Mensagem(r == Resultado_Verificacao::Nao_Validado ? Mensagem_15 : Mensagem_16, Icone::Exclamacao,
+                   Botoes::Ok);
+    janela_.Foco_Lista_Arquivos();
+    return false;
+}
+
+// Compression and sizing; false when the command ended (packing failed, long transfer declined).
+bool Comando_Transmitir::Compactar_E_Dimensionar()
+{
+    Apagar_Ignorando_Falhas(ajustes_.arquivo_zip);
+    if (!Compacta_Arquivo(janela_.Compactador(), caminho_, ajustes_.arquivo_zip)) {
+        Caixa_Mensagem(Mensagem::Erro_Compactacao, Icone::Informacao, Botoes::Ok);
+        Ponteiro_Padrao();
+        janela_.Fechar();
+        janela_.Processar_Eventos();
+        return false;
+    }
+    arquivo_.reset(std::fopen(ajustes_.arquivo_zip.c_str(), "rb"));
+    if (!arquivo_)
+        throw Erro_De_Arquivo(errno);
+    if (std::fseek(arquivo_.get(), 0, SEEK_END) != 0 || (tamanho_ = std::ftell(arquivo_.get())) < 0)
+        throw Erro_De_Arquivo(errno);
+    total_blocos_ = Calcular_Total_Blocos(tamanho_);
+    if (tamanho_ > 13000
+        && Caixa_Mensagem(Mensagem::Tamanho_04, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim) {
+        Ponteiro_Padrao();
+        arquivo_.reset();
+        janela_.Processar_Eventos();
+        janela_.Fechar();
+        return false;
+    }
+    return true;
+}
+
+void Comando_Transmitir::Abrir_Conexao()
+{
+    passo_ = Calcular_Passo_Percentual(total_blocos_);
+    janela_.Mostrar(Controle::txtPercentual, true);
+    janela_.Mostrar(Controle::Text1, false);
+    janela_.Mostrar(Controle::Label1, false);
+    transmissao_ok_ = 1;
+    envio_encerrado_ = 0;
+    Socketout &sock = janela_.Socket();
+    if (sock.Conectado())
+        sock.Fechar_Conexao();
+    sock.Host_Remoto = ajustes_.servidor;
+    sock.Porta_Remota = ajustes_.porta;
+    sock.Abrir_Conexao();
+    janela_.Definir_Legenda(Controle::txtPercentual, Percentual(0));
+}
+
+void Comando_Transmitir::Enviar_Blocos()
+{
+    Socketout &sock = janela_.Socket();
+    std::string buffer(Tamanho_Bloco, '\0');
+    for (int bloco = 1; bloco <= total_blocos_ && envio_encerrado_ != 1; ++bloco) {
+        const int n = Tamanho_Do_Bloco(tamanho_, bloco, total_blocos_);
+        if (std::fseek(arquivo_.get(), static_cast<long>(bloco - 1) * Tamanho_Bloco, SEEK_SET) != 0)
+            throw Erro_De_Arquivo(errno);
+        if (std::fread(buffer.data(), 1, static_cast<size_t>(n), arquivo_.get()) != static_cast<size_t>(n))
+            throw Erro_Execucao(Erro::Leitura_Apos_Fim, QStringLiteral("Leitura além do fim do arquivo"));
+        const std::string mensagem = Montar_Mensagem_Bloco(declaracao_.Tipo_Arquivo, nome_, bloco, total_blocos_,
+                                                           std::string_view(buffer.data(), n));
+        sock.Enviar_Dados(mensagem, static_cast<int>(mensagem.size()));
+        janela_.Definir_Legenda(Controle::txtPercentual, Percentual(bloco * passo_));
+        if (bloco == total_blocos_) {
+            Pausa_Segundos(relogio_, 3);
+            janela_.Definir_Legenda(Controle::txtPercentual, QStringLiteral("Aguardando resposta do servidor..."));
+        }
+        janela_.Processar_Eventos();
+        Pausa_Segundos(relogio_, 5);
+        resposta_ = Aguardar_Resposta();
+        Julgar(resposta_);
+        sock.Comando_Pos_Resposta();
+        janela_.Processar_Eventos();
+    }
+}
+
+std::string Comando_Transmitir::Aguardar_Resposta()
+{
+    Socketout &sock = janela_.Socket();
+    int tentativas = 0;
+    for (;;) {
+        if (sock.Bytes_Disponiveis() != 0)
+            return sock.Receber_Dados(sock.Bytes_Disponiveis());
+        ++tentativas;
+        Pausa_Segundos(relogio_, 5);
+        if (tentativas <= 20)
+            continue;
+        tentativas = 0;
+        if (Caixa_Mensagem(Mensagem::Demora_05, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim)
+            return "9";
+    }
+}
+
+void Comando_Transmitir::Julgar(const std::string &resposta)
+{
+    const Julgamento j = Julgar_Resposta(resposta, declaracao_.Mes_Competencia, declaracao_.Ano_Competencia);
+    if (j.veredito == Veredito::Segue)
+        return;
+    if (j.veredito == Veredito::Recusa) {
+        Caixa_Mensagem(j.mensagem, Icone::Exclamacao, Botoes::Ok);
+        envio_encerrado_ = 1;
+        transmissao_ok_ = 0;
+        return;
+    }
+    const Resposta reimprimir = Caixa_Mensagem(j.mensagem, Icone::Exclamacao, Botoes::SimNao);
+    envio_encerrado_ = 1;
+    transmissao_ok_ = 0;
+    if (!Entrada_Presente(Codigo_Recebimento_De(resposta), ajustes_.historico))
+        Registrar(resposta);
+    if (reimprimir == Resposta::Sim) {
+        Ponteiro_Padrao();
+        janela_.Mostrar_Reimpressao();
+    }
+}
+
+void Comando_Transmitir::Encerrar_Conexao()
+{
+    Ponteiro_Padrao();
+    Socketout &sock = janela_.Socket();
+    if (sock.Conectado())
+        sock.Fechar_Conexao();
+    arquivo_.reset();
+    Apagar_Ignorando_Falhas(ajustes_.arquivo_zip);
+    janela_.Processar_Eventos();
+}
+
+// Builds the receipt record from a reply and appends it to the history. A delivery the server
+// accepted is never lost from sight: when the history cannot be written the user is told why
+// and the record stays current, so its receipt can still be printed or previewed.
+void Comando_Transmitir::Registrar(const std::string &resposta)
+{
+    Dados_Para_Recibo d;
+    d.resposta = resposta;
+    d.tipo_arquivo = declaracao_.Tipo_Arquivo;
+    d.nome_arquivo = nome_;
+    d.tipo_identificador = declaracao_.Tipo_Identificador;
+    d.identificador = declaracao_.Identificador;
+    d.razao_social = declaracao_.Razao_Social;
+    d.endereco = declaracao_.Endereco;
+    d.cep = declaracao_.CEP;
+    d.uf = declaracao_.UF;
+    d.mes_competencia = declaracao_.Mes_Competencia;
+    d.ano_competencia = declaracao_.Ano_Competencia;
+    const int32_t totais[5] = {declaracao_.Total_1, declaracao_.Total_2, declaracao_.Total_3, declaracao_.Total_4,
+                               declaracao_.Total_5};
+    std::copy(std::begin(totais), std::end(totais), d.totais);
+    Dados_Recibo = Montar_Recibo(d);
+    try {
+        Gravar_Historico(Dados_Recibo, ajustes_.historico);
+    } catch (const Erro_Execucao &e) {
+        Caixa_Mensagem(Mensagem::Historico_Nao_Gravado(e.descricao), Icone::Exclamacao, Botoes::Ok);
+    }
+}
+
+void Comando_Transmitir::Estado_Recibo()
+{
+    Registrar(resposta_);
+    janela_.Habilitar(Controle::cmdTransmitir, true);
+    janela_.Definir_Legenda(Controle::cmdTransmitir, Visualizar);
+    janela_.Mostrar(Controle::txtPercentual, false);
+    janela_.Definir_Altura_Janela(5532);
+    janela_.Definir_Topo(Controle::cmdTransmitir, 4680);
+    janela_.Definir_Topo(Controle::cmdSair, 4680);
+    janela_.Definir_Topo(Controle::Text1, 3960);
+    janela_.Definir_Topo(Controle::Label1, 3960);
+    janela_.Mostrar(Controle::Label2, true);
+    janela_.Mostrar(Controle::Label3, true);
+    janela_.Definir_Legenda(Controle::Label3,
+                            QStringLiteral("Código do Recebimento: ") + QString::fromLatin1(Codigo_Recebimento_De(resposta_)));
+    janela_.Mostrar(Controle::cmb_print, true);
+    janela_.Mostrar(Controle::Label13, true);
+    janela_.Mostrar(Controle::cmdImprimir, true);
+    janela_.Processar_Eventos();
+    janela_.Habilitar(Controle::cmdSair, true);
+}
+
+void Comando_Transmitir::Falha(int numero, const QString &descricao)
+{
+    const Aviso_Falha aviso = Aviso_Para_Falha(numero, descricao);
+    Caixa_Mensagem(aviso.texto, aviso.icone, Botoes::Ok);
+    Ponteiro_Padrao();
+    arquivo_.reset();
+    janela_.Fechar();
+    janela_.Processar_Eventos();
+}

@@ -1,0 +1,41 @@
+#pragma once
+// What the transmit command asks of its window: the chooser's choice and the controls it changes.
+#include <QString>
+#include <string>
+
+class Socketout;
+class Zip;
+
+enum class Controle {
+    cmdTransmitir, cmdSair, filList, dirList, txtTipoArq, drvList,
+    txtPercentual, Text1, Label1, Label2, Label3, Label13, cmb_print, cmdImprimir
+};
+
+class Janela_Transmissao {
+public:
+    virtual ~Janela_Transmissao() = default;
+
+    // The chooser.
+    virtual int Indice_Arquivo() = 0;           // filList.ListIndex, -1 with nothing selected
+    virtual std::string Nome_Arquivo() = 0;     // the selected name as listed (file-system bytes)
+    virtual std::string Pasta() = 0;            // dirList.Path
+    virtual void Foco_Lista_Arquivos() = 0;
+
+    // Controls.
+    virtual QString Legenda(Controle c) = 0;
+    virtual void Definir_Legenda(Controle c, const QString &texto) = 0;
+    virtual void Habilitar(Controle c, bool sim) = 0;
+    virtual void Mostrar(Controle c, bool sim) = 0;
+    virtual void Definir_Topo(Controle c, int twips) = 0;
+    virtual void Definir_Altura_Janela(int twips) = 0;
+
+    // Components the window carries.
+    virtual Socketout &Socket() = 0;
+    virtual Zip &Compactador() = 0;
+
+    // Other windows and the event loop.
+    virtual void Mostrar_Visualizar() = 0;   // the receipt preview, modal
+    virtual void Mostrar_Reimpressao() = 0;  // the reprint window, modal
+    virtual void Processar_Eventos() = 0;
+    virtual void Fechar() = 0;               // unloads the window (closing its connection)
+};
