@@ -1,0 +1,294 @@
+// The TCP client against small listeners on loopback.
+#include "platform/Erro_Execucao.h"
+#include "platform/Socketout.h"
+
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <memory>
+#include <vector>
+#include <thread>
+
+namespace {
+
+// A listening socket on 127.0.0.1 with an ephemeral port.
+struct Escuta {
+    int fd = -1;
+    uint16_t porta = 0;
+    explicit Escuta(int fila = 8)
+    {
+        fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(fd, reinterpret_cast<sockaddr *>(&a), sizeof a);
+        ::listen(fd, fila);
+        socklen_t t = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &t);
+        porta = ntohs(a.sin_port);
+    }
+    int aceitar() const { return ::accept4(fd, nullptr, nullptr, SOCK_CLOEXEC); }
+    ~Escuta() { if (fd >= 0) ::close(fd); }
+};
+
+void Configurar(Socketout &s, uint16_t porta, const char *host = "127.0.0.1")
+{
+    s.Host_Remoto = host;
+    s.Porta_Remota = porta;
+    s.Tempo_Limite_Conexao_ms = 3000;
+}
+
+void Enviar_Tudo(int fd, const std::string &b) { QCOMPARE(::send(fd, b.data(), b.size(), MSG_NOSIGNAL), ssize_t(b.size())); }
+
+std::string Ler(int fd, size_t n)
+{
+    std::string b(n, '\0');
+    size_t lidos = 0;
+    while (lidos < n) {
+        ssize_t r = ::recv(fd, b.data() + lidos, n - lidos, 0);
+        if (r <= 0) break;
+        lidos += size_t(r);
+    }
+    b.resize(lidos);
+    return b;
+}
+
+// Polls until bytes wait or the time runs out (the client never blocks for a reply).
+int Esperar_Bytes(Socketout &s, int ms = 3000)
+{
+    for (int i = 0; i < ms / 10; ++i) {
+        if (int n = s.Bytes_Disponiveis())
+            return n;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+}
+
+// Runs f and returns the socket error number it threw (0 when it threw nothing).
+template <class F> int Numero_Lancado(F f)
+{
+    try {
+        f();
+    } catch (const Erro_Execucao &e) {
+        return e.numero;
+    }
+    return 0;
+}
+
+void Fechar_Com_Reset(int fd)
+{
+    linger l{1, 0};
+    ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    ::close(fd);
+}
+
+} // namespace
+
+class TstSocketout : public QObject {
+    Q_OBJECT
+private slots:
+    void ida_e_volta_e_fechamento()
+    {
+        Escuta e;
+        Socketout s;
+        QVERIFY(!s.Conectado());
+        Configurar(s, e.porta, "localhost"); // every address of the name is tried
+        s.Abrir_Conexao();
+        QVERIFY(s.Conectado());
+        int c = e.aceitar();
+        std::string bloco(1023, '\0');
+        for (size_t i = 0; i < bloco.size(); ++i) bloco[i] = char(i * 7);
+        QCOMPARE(s.Enviar_Dados(bloco, 1023), 1023);
+        QCOMPARE(Ler(c, 1023), bloco);
+        QCOMPARE(s.Bytes_Disponiveis(), 0);   // nothing yet, connection alive
+        Enviar_Tudo(c, "OK");
+        QCOMPARE(Esperar_Bytes(s), 2);
+        QCOMPARE(s.Receber_Dados(2), std::string("OK"));
+        QCOMPARE(s.Receber_Dados(10), std::string()); // nothing waits: returns at once
+        s.Fechar_Conexao();
+        QVERIFY(!s.Conectado());
+        QCOMPARE(Ler(c, 1), std::string()); // the peer sees the close
+        ::close(c);
+    }
+
+    void envia_so_o_tamanho_pedido()
+    {
+        Escuta e;
+        Socketout s;
+        Configurar(s, e.porta);
+        s.Abrir_Conexao();
+        int c = e.aceitar();
+        QCOMPARE(s.Enviar_Dados("abcdef", 3), 3);
+        QCOMPARE(Ler(c, 3), std::string("abc"));
+        // A length beyond the buffer is refused, never read past its end.
+        QCOMPARE(Numero_Lancado([&] { s.Enviar_Dados("ab", 5); }), Erro::Argumento_Invalido);
+        QCOMPARE(Numero_Lancado([&] { s.Abrir_Conexao(); }), 24056); // already connected
+        ::close(c);
+    }
+
+    void descarta_o_resto_da_resposta()
+    {
+        Escuta e;
+        Socketout s;
+        Configurar(s, e.porta);
+        s.Abrir_Conexao();
+        int c = e.aceitar();
+        Enviar_Tudo(c, "OK");
+        QCOMPARE(Esperar_Bytes(s), 2);
+        QCOMPARE(s.Receber_Dados(2), std::string("OK"));
+        Enviar_Tudo(c, "cauda da resposta");
+        QVERIFY(Esperar_Bytes(s) > 0);
+        s.Comando_Pos_Resposta();
+        QCOMPARE(s.Bytes_Disponiveis(), 0);
+        QVERIFY(s.Conectado());
+        // The connection stays usable for the next block and its reply.
+        s.Enviar_Dados("x", 1);
+        QCOMPARE(Ler(c, 1), std::string("x"));
+        Enviar_Tudo(c, "0");
+        QCOMPARE(Esperar_Bytes(s), 1);
+        QCOMPARE(s.Receber_Dados(1), std::string("0"));
+        ::close(c);
+    }
+
+    void par_fechou_sem_resposta_aborta()
+    {
+        Escuta e;
+        Socketout s;
+        Configurar(s, e.porta);
+        s.Abrir_Conexao();
+        int c = e.aceitar();
+        Enviar_Tudo(c, "7");
+        ::close(c);
+        // What arrived before the close is still read; after it, no reply can come.
+        QCOMPARE(Esperar_Bytes(s), 1);
+        QCOMPARE(s.Receber_Dados(1), std::string("7"));
+        int n = 0;
+        for (int i = 0; i < 300 && n == 0; ++i) {
+            n = Numero_Lancado([&] { s.Bytes_Disponiveis(); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        QCOMPARE(n, 24053);
+    }
+
+    void reset_do_par()
+    {
+        Escuta e;
+        Socketout s;
+        Configurar(s, e.porta);
+        s.Abrir_Conexao();
+        Fechar_Com_Reset(e.aceitar());
+        int n = 0;
+        for (int i = 0; i < 300 && n == 0; ++i) {
+            n = Numero_Lancado([&] { s.Bytes_Disponiveis(); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        QCOMPARE(n, 24054);
+        // Sending on the reset connection is a reset too (no broken-pipe signal kills us).
+        QCOMPARE(Numero_Lancado([&] { s.Enviar_Dados(std::string(1023, 'b'), 1023); }), 24054);
+        QVERIFY(s.Conectado()); // open until the caller closes it
+        s.Fechar_Conexao();
+    }
+
+    void reset_durante_envio()
+    {
+        Escuta e;
+        Socketout s;
+        Configurar(s, e.porta);
+        s.Abrir_Conexao();
+        Fechar_Com_Reset(e.aceitar());
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        int n = 0;
+        for (int i = 0; i < 3 && n == 0; ++i)
+            n = Numero_Lancado([&] { s.Enviar_Dados(std::string(1023, 'a'), 1023); });
+        QCOMPARE(n, 24054);
+    }
+
+    void conexao_recusada()
+    {
+        uint16_t porta;
+        { Escuta e; porta = e.porta; } // the port is free again: nobody listens
+        Socketout s;
+        Configurar(s, porta);
+        QCOMPARE(Numero_Lancado([&] { s.Abrir_Conexao(); }), 24061);
+        QVERIFY(!s.Conectado());
+    }
+
+    void host_desconhecido()
+    {
+        Socketout s;
+        Configurar(s, 2500, "nada.invalid");
+        try {
+            s.Abrir_Conexao();
+            QFAIL("connected to an unknown host");
+        } catch (const Erro_Execucao &e) {
+            QCOMPARE(e.numero, 25001);
+            QVERIFY(!e.descricao.isEmpty());
+        }
+        QVERIFY(!s.Conectado());
+    }
+
+    void sem_conexao()
+    {
+        Socketout s;
+        QCOMPARE(Numero_Lancado([&] { s.Enviar_Dados("abc", 3); }), 24057);
+        QCOMPARE(Numero_Lancado([&] { s.Bytes_Disponiveis(); }), 24057);
+        QCOMPARE(Numero_Lancado([&] { s.Receber_Dados(3); }), 24057);
+        s.Fechar_Conexao(); // closing twice is harmless
+
+        Escuta e;
+        Configurar(s, e.porta);
+        s.Abrir_Conexao();
+        s.Fechar_Conexao();
+        QCOMPARE(Numero_Lancado([&] { s.Enviar_Dados("abc", 3); }), 24057);
+    }
+
+    void tempo_esgotado_ao_conectar()
+    {
+        // A full accept queue makes the listener ignore new connection requests.
+        Escuta e(0);
+        std::vector<std::unique_ptr<Socketout>> enchimento;
+        Socketout s;
+        Configurar(s, e.porta);
+        s.Tempo_Limite_Conexao_ms = 300;
+        int n = 0;
+        for (int i = 0; i < 8 && n == 0; ++i) {
+            auto t = std::make_unique<Socketout>();
+            Configurar(*t, e.porta);
+            t->Tempo_Limite_Conexao_ms = 300;
+            n = Numero_Lancado([&] { t->Abrir_Conexao(); });
+            enchimento.push_back(std::move(t));
+        }
+        if (n == 0)
+            QSKIP("this network stack accepts connections beyond the queue");
+        QCOMPARE(n, 24060);
+    }
+
+    void numeros_das_condicoes()
+    {
+        QCOMPARE(Numero_Erro_Socket(EHOSTUNREACH), 24065);
+        QCOMPARE(Numero_Erro_Socket(ETIMEDOUT), 24060);
+        QCOMPARE(Numero_Erro_Socket(ENOTCONN), 24057);
+        QCOMPARE(Numero_Erro_Socket(ECONNABORTED), 24053);
+        QCOMPARE(Numero_Erro_Socket(ECONNRESET), 24054);
+        QCOMPARE(Numero_Erro_Socket(EPIPE), 24054);
+        QCOMPARE(Numero_Erro_Socket(ECONNREFUSED), 24061);
+        QCOMPARE(Numero_Erro_Socket(EADDRNOTAVAIL), 24049);
+        QCOMPARE(Numero_Erro_Socket(EOPNOTSUPP), 24045);
+        QCOMPARE(Numero_Erro_Socket(EPFNOSUPPORT), 24046);
+        QCOMPARE(Numero_Erro_Socket(EAFNOSUPPORT), 24047);
+        QCOMPARE(Numero_Erro_Socket(ENETUNREACH), 24051);
+        QCOMPARE(Numero_Erro_Socket(EINTR), 24004);
+        QCOMPARE(Numero_Erro_Socket(EMSGSIZE), 24040);
+        QCOMPARE(Numero_Erro_Socket(ENOMEM), Erro::Sem_Memoria);
+        QCOMPARE(Numero_Erro_Socket(ENOENT), Erro::Erro_Entrada_Saida);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstSocketout)
+#include "tst_socketout.moc"
