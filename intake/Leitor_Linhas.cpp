@@ -1,0 +1,109 @@
+#include "intake/Leitor_Linhas.h"
+
+#include "platform/Erro_Execucao.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+Leitor_Linhas::Leitor_Linhas(const std::string &caminho)
+    : bloco_(new char[Tamanho_Bloco])
+{
+    do {
+        fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0)
+        throw Erro_De_Arquivo(errno);
+}
+
+Leitor_Linhas::~Leitor_Linhas()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+bool Leitor_Linhas::Encher()
+{
+    if (acabou_)
+        return false;
+    ssize_t n;
+    do {
+        n = ::read(fd_, bloco_.get(), Tamanho_Bloco);
+    } while (n < 0 && errno == EINTR);
+    if (n < 0)
+        throw Erro_De_Arquivo(errno);
+    pos_ = 0;
+    fim_ = static_cast<std::size_t>(n);
+    acabou_ = n == 0;
+    return n > 0;
+}
+
+bool Leitor_Linhas::Fim()
+{
+    return pos_ == fim_ && !Encher();
+}
+
+// The block is about to be overwritten: the part of the line that sits in it moves out.
+void Leitor_Linhas::Guardar_Visao()
+{
+    if (copiada_)
+        return;
+    guardada_.assign(visao_ ? visao_ : "", std::min(tamanho_visao_, Limite_Guardado));
+    copiada_ = true;
+}
+
+void Leitor_Linhas::Juntar(const char *inicio, std::size_t n)
+{
+    if (!copiada_ && !visao_) {
+        visao_ = inicio;
+        tamanho_visao_ = n;
+        return;
+    }
+    Guardar_Visao();
+    if (guardada_.size() < Limite_Guardado)
+        guardada_.append(inicio, std::min(n, Limite_Guardado - guardada_.size()));
+    tamanho_visao_ += n;
+}
+
+bool Leitor_Linhas::Proxima(Linha_Lida &linha)
+{
+    if (Fim())
+        return false;
+    visao_ = nullptr;
+    tamanho_visao_ = 0;
+    copiada_ = false;
+    guardada_.clear();
+    for (;;) {
+        if (pos_ == fim_) {
+            Guardar_Visao();
+            if (!Encher())
+                break; // the file ends without a line end
+        }
+        const char *inicio = bloco_.get() + pos_;
+        const std::size_t resto = fim_ - pos_;
+        const auto *cr = static_cast<const char *>(std::memchr(inicio, '\r', resto));
+        if (!cr) {
+            Juntar(inicio, resto);
+            pos_ = fim_;
+            continue;
+        }
+        Juntar(inicio, static_cast<std::size_t>(cr - inicio));
+        pos_ += static_cast<std::size_t>(cr - inicio) + 1;
+        if (pos_ == fim_) {
+            Guardar_Visao();
+            Encher();
+        }
+        if (pos_ < fim_ && bloco_[pos_] == '\n')
+            ++pos_;
+        break;
+    }
+    if (pos_ == fim_)
+        Guardar_Visao();
+    linha.ultima = Fim();
+    linha.tamanho = tamanho_visao_;
+    linha.texto = copiada_ ? std::string_view(guardada_)
+                           : std::string_view(visao_ ? visao_ : "", std::min(tamanho_visao_, Limite_Guardado));
+    return true;
+}
