@@ -89,6 +89,11 @@ int Twips_Y(double twips) { return qRound(twips * Dpi_Y() / 1440.0); }
 double Px_Para_Twips_X(int px) { return px * 1440.0 / Dpi_X(); }
 double Px_Para_Twips_Y(int px) { return px * 1440.0 / Dpi_Y(); }
 
+void Geometria_Twips(QWidget *controle, double esquerda, double topo, double largura, double altura)
+{
+    controle->setGeometry(Twips_X(esquerda), Twips_Y(topo), Twips_X(largura), Twips_Y(altura));
+}
+
 std::pair<double, double> Posicao_Centralizada(double largura_janela, double altura_janela,
                                               const Referencia_Centro &ref,
                                               double largura_tela, double altura_tela)

@@ -40,6 +40,8 @@ int Twips_X(double twips); // to pixels, with the screen's logical DPI
 int Twips_Y(double twips);
 double Px_Para_Twips_X(int px);
 double Px_Para_Twips_Y(int px);
+// Places a control at a design position given in twips, relative to its container.
+void Geometria_Twips(QWidget *controle, double esquerda, double topo, double largura, double altura);
 
 // The placement rule on plain numbers (twips), so it can be tested without a screen.
 struct Retangulo_Twips { double esquerda, topo, largura, altura; };
