@@ -1,0 +1,178 @@
+#include "history/frmReimpressao.h"
+
+#include "app/CIS_000.h"
+#include "history/Historico.h"
+#include "platform/Erro_Execucao.h"
+#include "platform/Impressoras.h"
+#include "platform/Texto1252.h"
+#include "receipt/Imprime_Recibo.h"
+#include "receipt/Registro_Recibo.h"
+#include "receipt/frmVisualizar.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+struct Coluna {
+    const char *titulo;
+    int largura; // twips
+};
+constexpr Coluna Colunas[6] = {{"Transmitido em:", 2300}, {"Arquivo", 1700},      {"Tipo Arquivo", 1300},
+                               {"Cod. Retorno", 1300},    {"Identificador", 2600}, {"Competência", 1270}};
+} // namespace
+
+QStringList Celulas_Reimpressao(const std::string &r)
+{
+    using namespace Recibo;
+    const bool zelta = Valor_Numerico(Tipo_Arquivo(r)) == 1;
+    const std::string tipo_id = Tipo_Identificador(r);
+    return {
+        De_1252(Data_Para_Exibir(r)) + QStringLiteral(" às ") + De_1252(Hora_Para_Exibir(r)),
+        De_1252(Nome_Arquivo(r)),
+        zelta ? QStringLiteral("ZELTA") : QStringLiteral("ACERTO"),
+        De_1252(Codigo_Recebimento(r)),
+        QString::fromUtf8(tipo_id == "1" ? "CNPJ: " : "CEI: ") +
+            De_1252(Identificador_Para_Exibir(tipo_id, Identificador(r))),
+        zelta ? De_1252(Mes_Competencia(r) + "/" + Ano_Competencia(r)) : QString(),
+    };
+}
+
+frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
+{
+    setModal(true);
+    setWindowTitle(QStringLiteral("ZELTA Net  - Reimprimir Recibo de Entrega"));
+    QFont fonte(QStringLiteral("MS Sans Serif"));
+    fonte.setPointSizeF(8.25);
+    fonte.setBold(true);
+    setFont(fonte);
+    setFixedSize(Twips_X(11100), Twips_Y(2760));
+
+    Label2 = new QLabel(QStringLiteral("Selecione uma das transmissões abaixo:"), this);
+    Geometria_Twips(Label2, 120, 0, 3435, 195);
+    MSFlexGrid1 = new QTableWidget(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("Transmissões anteriores"));
+    Geometria_Twips(MSFlexGrid1, 120, 360, 10815, 1215);
+    Label1 = new QLabel(QStringLiteral("Código do Recebimento selecionado:"), this);
+    Geometria_Twips(Label1, 120, 1680, 3180, 195);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Código do Recebimento selecionado"));
+    Geometria_Twips(Text1, 120, 1920, 3135, 288);
+    Label13 = new QLabel(QStringLiteral("Impressora:"), this);
+    Geometria_Twips(Label13, 7800, 1680, 1110, 195);
+    cmb_print = new QComboBox(this);
+    cmb_print->setObjectName(QStringLiteral("cmb_print"));
+    cmb_print->setAccessibleName(QStringLiteral("Impressora"));
+    Geometria_Twips(cmb_print, 7800, 1920, 3165, 315);
+    cmdVisualizar = new QPushButton(QStringLiteral("&Visualizar"), this);
+    cmdVisualizar->setObjectName(QStringLiteral("cmdVisualizar"));
+    Geometria_Twips(cmdVisualizar, 7800, 2280, 972, 372);
+    cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
+    cmdImprimir->setObjectName(QStringLiteral("cmdImprimir"));
+    Geometria_Twips(cmdImprimir, 8880, 2280, 972, 372);
+    cmdSair = new QPushButton(QStringLiteral("&Voltar"), this);
+    cmdSair->setObjectName(QStringLiteral("cmdSair"));
+    Geometria_Twips(cmdSair, 9960, 2280, 972, 372);
+    cmdVisualizar->setEnabled(false);
+    cmdImprimir->setEnabled(false);
+    Label1->setBuddy(Text1);
+    Label13->setBuddy(cmb_print);
+
+    connect(cmdImprimir, &QPushButton::clicked, this, &frmReimpressao::cmdImprimir_Click);
+    connect(cmdVisualizar, &QPushButton::clicked, this, &frmReimpressao::cmdVisualizar_Click);
+    connect(cmdSair, &QPushButton::clicked, this, &frmReimpressao::cmdSair_Click);
+
+    // Form_Load
+    Habilitar_Acoes_Principal(false);
+    Centraliza_Form(this);
+    Preencher_Lista_Impressoras(cmb_print);
+    Configurar_Grade();
+    // Focus on a button, so entering the grid is the user's own pick.
+    cmdSair->setFocus();
+}
+
+void frmReimpressao::Configurar_Grade()
+{
+    MSFlexGrid1->setColumnCount(6);
+    MSFlexGrid1->verticalHeader()->hide();
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFlexGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    for (int c = 0; c < 6; ++c) {
+        MSFlexGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(Colunas[c].titulo)));
+        MSFlexGrid1->setColumnWidth(c, Twips_X(Colunas[c].largura));
+    }
+}
+
+bool frmReimpressao::Carregar_Historico(const std::string &arquivo)
+{
+    if (!Historico_Existe(arquivo))
+        return false;
+    Leitura_Historico leitura;
+    try {
+        leitura = Ler_Historico(arquivo);
+    } catch (const Erro_Execucao &e) {
+        // An unreadable file closes the window like a missing one, but the user is told why.
+        Caixa_Mensagem(QStringLiteral("Erro não tratado: %1  -  %2").arg(e.numero).arg(e.descricao), Icone::Nenhum,
+                       Botoes::Ok);
+        return false;
+    }
+    const int linhas = int(std::min<size_t>(leitura.entradas.size(), Max_Entradas_Reimpressao));
+    MSFlexGrid1->setRowCount(linhas);
+    for (int k = 1; k <= linhas; ++k) {
+        Linhas_Historico[k] = leitura.entradas[k - 1];
+        const QStringList celulas = Celulas_Reimpressao(Linhas_Historico[k]);
+        for (int c = 0; c < 6; ++c) {
+            auto *item = new QTableWidgetItem(celulas[c]);
+            item->setTextAlignment(Qt::AlignCenter);
+            MSFlexGrid1->setItem(k - 1, c, item);
+        }
+    }
+    // Connected after filling, so only the user's picks load a line.
+    connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this](int linha, int) { MSFlexGrid1_Click(linha); });
+    connect(MSFlexGrid1, &QTableWidget::currentCellChanged, this,
+            [this](int linha, int, int, int) { MSFlexGrid1_Click(linha); });
+    return true;
+}
+
+int frmReimpressao::Mostrar(QWidget *pai)
+{
+    frmReimpressao janela(pai);
+    if (!janela.Carregar_Historico(Historico_Transmissoes)) {
+        janela.cmdSair_Click();
+        return QDialog::Rejected;
+    }
+    return janela.exec();
+}
+
+void frmReimpressao::MSFlexGrid1_Click(int linha_tabela)
+{
+    if (linha_tabela < 0 || linha_tabela >= MSFlexGrid1->rowCount())
+        return;
+    Linha_Selecionada = int16_t(linha_tabela + 1);
+    cmdImprimir->setEnabled(true);
+    cmdVisualizar->setEnabled(true);
+    Dados_Recibo = Linhas_Historico[Linha_Selecionada];
+    Text1->setText(De_1252(Recibo::Codigo_Recebimento(Dados_Recibo)));
+}
+
+void frmReimpressao::cmdImprimir_Click()
+{
+    Imprimir_Da_Lista(cmb_print, Linhas_Historico[Linha_Selecionada]);
+}
+
+void frmReimpressao::cmdVisualizar_Click() { frmVisualizar::Mostrar(this); }
+
+void frmReimpressao::cmdSair_Click() { reject(); }
+
+void frmReimpressao::done(int resultado)
+{
+    Habilitar_Acoes_Principal(true);
+    QDialog::done(resultado);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The reprint window: lists the newest deliveries of the history file and prints or previews the
+// receipt of the one picked.
+#include <QDialog>
+#include <QStringList>
+#include <array>
+#include <cstdint>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+// The six cell texts of a decoded history line, columns 0 to 5 of the grid.
+QStringList Celulas_Reimpressao(const std::string &linha);
+
+class frmReimpressao : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the window (main window's actions off, centred, printers, grid) without reading the history.
+    explicit frmReimpressao(QWidget *pai = nullptr);
+
+    // Opens the window modally, or closes it at once without showing it when there is no history
+    // file. Returns the dialog's result (QDialog::Rejected when it was not shown).
+    static int Mostrar(QWidget *pai);
+
+    // Reads the history into the grid; false when there is no history file or it cannot be read
+    // (the window must then close).
+    bool Carregar_Historico(const std::string &arquivo);
+
+    void done(int resultado) override; // every way of closing: the main window's actions on again
+
+    QLabel *Label1, *Label2, *Label13;
+    QTableWidget *MSFlexGrid1;
+    QLineEdit *Text1;
+    QComboBox *cmb_print;
+    QPushButton *cmdVisualizar, *cmdImprimir, *cmdSair;
+
+    // Element k (1..200) is the decoded line shown in grid row k; element 0 stays empty.
+    std::array<std::string, 201> Linhas_Historico;
+    int16_t Linha_Selecionada = 0;
+
+public slots:
+    void MSFlexGrid1_Click(int linha_tabela);
+    void cmdImprimir_Click();
+    void cmdVisualizar_Click();
+    void cmdSair_Click();
+
+private:
+    void Configurar_Grade();
+};

@@ -1,0 +1,48 @@
+#include "receipt/Desenho_Recibo.h"
+
+#include "platform/Texto1252.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+QFont Fonte_Recibo()
+{
+    QFont f(QStringLiteral("Arial"));
+    f.setPointSizeF(8.5);
+    f.setBold(true);
+    f.setItalic(false);
+    return f;
+}
+
+double Desenhar_Pagina(QPainter &pintor, const std::vector<Linha> &linhas)
+{
+    const QFontMetricsF m(pintor.font(), pintor.device());
+    const double w = m.averageCharWidth();
+    const double altura = m.height();
+    double x = 0, y = 0;
+    for (const Linha &linha : linhas) {
+        for (const Item &item : linha) {
+            switch (item.tipo) {
+            case Item::Tab: {
+                const double coluna = (item.n - 1) * w;
+                if (x > coluna)
+                    y += altura;
+                x = coluna;
+                break;
+            }
+            case Item::Spc:
+                x += item.n * w;
+                break;
+            case Item::Texto: {
+                const QString texto = De_1252(item.texto);
+                pintor.drawText(QPointF(x, y + m.ascent()), texto);
+                x += m.horizontalAdvance(texto);
+                break;
+            }
+            }
+        }
+        x = 0;
+        y += altura;
+    }
+    return y;
+}

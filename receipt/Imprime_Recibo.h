@@ -1,0 +1,22 @@
+#pragma once
+// Prints the receipt of a record on a named printer: switches the application's current printer,
+// draws the page, ends the document and switches back. An unavailable printer is reported here.
+#include <QString>
+#include <string>
+
+class QComboBox;
+
+// The printer-unavailable message.
+extern const QString Mensagem_Impressora_Indisponivel;
+// Message 14: no printer chosen.
+extern const QString Mensagem_Informe_Impressora;
+
+void Imprime_Recibo(const std::string &registro, const QString &nome_impressora);
+
+// The print button of the transmit and reprint windows: message 14 and focus to the list when
+// nothing is chosen, else prints `registro` on the chosen printer under the hourglass.
+void Imprimir_Da_Lista(QComboBox *lista, const std::string &registro);
+
+// Sends the pages to this PDF file instead of the printer's queue (tests); empty restores the queue.
+// The printer switching runs the same either way. Returns the file set before.
+QString Trocar_Saida_Impressao(const QString &arquivo_pdf);
