@@ -1,0 +1,130 @@
+#include "tools/declaracao/Carimbo.h"
+
+#include "intake/Verificacao.h"
+#include "platform/Erro_Execucao.h"
+#include "tools/declaracao/Falha.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr std::size_t Bloco = 1 << 20;
+constexpr off_t Inicio_Marca = 145;
+
+class Descritor {
+public:
+    Descritor(const std::string &caminho, int modo) : fd_(::open(caminho.c_str(), modo | O_CLOEXEC))
+    {
+        if (fd_ < 0)
+            throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
+    }
+    ~Descritor() { ::close(fd_); }
+    Descritor(const Descritor &) = delete;
+    Descritor &operator=(const Descritor &) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+void Ler_Em(int fd, char *destino, std::size_t n, off_t onde, const std::string &caminho)
+{
+    if (::pread(fd, destino, n, onde) != static_cast<ssize_t>(n))
+        throw Falha_Ferramenta(caminho + ": falha de leitura");
+}
+
+// Where the last line starts and ends (line end excluded), scanning back from the end.
+std::pair<off_t, off_t> Ultima_Linha(int fd, off_t tamanho, const std::string &caminho)
+{
+    off_t fim = tamanho;
+    char cauda[2] = {};
+    if (tamanho >= 2) {
+        Ler_Em(fd, cauda, 2, tamanho - 2, caminho);
+        if (cauda[0] == '\r' && cauda[1] == '\n')
+            fim -= 2;
+        else if (cauda[1] == '\r')
+            fim -= 1;
+    } else if (tamanho == 1) {
+        Ler_Em(fd, cauda, 1, 0, caminho);
+        if (cauda[0] == '\r')
+            fim = 0;
+    }
+    auto bloco = std::make_unique<char[]>(Bloco);
+    for (off_t ate = fim; ate > 0;) {
+        const off_t de = ate > static_cast<off_t>(Bloco) ? ate - static_cast<off_t>(Bloco) : 0;
+        Ler_Em(fd, bloco.get(), static_cast<std::size_t>(ate - de), de, caminho);
+        for (off_t i = ate - de; i-- > 0;) {
+            if (bloco[i] != '\r')
+                continue;
+            // The LF right after a CR belongs to that line end.
+            off_t inicio = de + i + 1;
+            char seguinte = 0;
+            if (inicio < fim) {
+                Ler_Em(fd, &seguinte, 1, inicio, caminho);
+                if (seguinte == '\n')
+                    ++inicio;
+            }
+            return {inicio, fim};
+        }
+        ate = de;
+    }
+    return {0, fim};
+}
+} // namespace
+
+void Exigir_Texto(const std::string &caminho)
+{
+    Descritor arquivo(caminho, O_RDONLY);
+    auto bloco = std::make_unique<char[]>(Bloco);
+    for (;;) {
+        const ssize_t n = ::read(arquivo.fd(), bloco.get(), Bloco);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
+        if (n == 0)
+            return;
+        if (std::memchr(bloco.get(), '\0', static_cast<std::size_t>(n)))
+            throw Falha_Ferramenta(caminho + ": não é um arquivo de texto (contém bytes NUL)");
+    }
+}
+
+int32_t Carimbar(const std::string &caminho)
+{
+    Exigir_Texto(caminho);
+    Descritor arquivo(caminho, O_RDWR);
+    struct stat st {};
+    if (::fstat(arquivo.fd(), &st) != 0)
+        throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
+    const auto [inicio, fim] = Ultima_Linha(arquivo.fd(), st.st_size, caminho);
+    if (fim - inicio < Inicio_Marca)
+        throw Falha_Ferramenta(caminho + ": a última linha tem " + std::to_string(fim - inicio)
+                               + " caracteres; a marca de validação precisa de pelo menos 145");
+
+    Dados_Declaracao d;
+    try {
+        Verificar_Declaracao(caminho, d);
+    } catch (const Erro_Execucao &e) {
+        throw Falha_Ferramenta(caminho + ": " + e.what());
+    }
+    char marca[6];
+    std::snprintf(marca, sizeof marca, "%05d", static_cast<int>(d.Valor_Integridade));
+
+    std::string escrita(marca, 5);
+    if (fim - inicio < Inicio_Marca + 5) {
+        // The line grows to 150: what stood after its 145th character is only its line end.
+        std::string final_(static_cast<std::size_t>(st.st_size - inicio), '\0');
+        Ler_Em(arquivo.fd(), final_.data(), final_.size(), inicio, caminho);
+        escrita = final_.substr(0, Inicio_Marca) + escrita + final_.substr(static_cast<std::size_t>(fim - inicio));
+        if (::pwrite(arquivo.fd(), escrita.data(), escrita.size(), inicio) != static_cast<ssize_t>(escrita.size()))
+            throw Falha_Ferramenta(caminho + ": falha ao gravar: " + std::strerror(errno));
+    } else if (::pwrite(arquivo.fd(), marca, 5, inicio + Inicio_Marca) != 5) {
+        throw Falha_Ferramenta(caminho + ": falha ao gravar: " + std::strerror(errno));
+    }
+    return d.Valor_Integridade;
+}
