@@ -1,0 +1,35 @@
+#pragma once
+// The settings of the reception server and the command line that gives them.
+#include "tools/servidor/Declaracao.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace servidor {
+
+struct Opcoes {
+    uint16_t porta = 2500;              // 0: any free port
+    std::string escuta = "127.0.0.1";   // the address listened on
+    std::string dados = "./zelta-servidor-dados";
+    Politica_Competencia competencia;
+    int tempo_ocioso_ms = 30000;        // a client silent for this long is dropped
+    int silencio_ultimo_ms = 1000;      // the last block ends after this quiet time at most
+    int maximo_clientes = 256;
+
+    // Misbehaviour for tests of the client.
+    std::optional<std::string> resposta_fixa; // replied to the last block instead of judging it
+    bool sem_resposta = false;                // the last block gets no reply
+    int resposta_partida_ms = -1;             // >= 0: the last reply goes in two pieces, this far apart
+    int reset_apos = 0;                       // > 0: reset the connection after this block
+    int fechar_apos = 0;                      // > 0: close the connection after this block
+    int aceite_lento_ms = 0;                  // each connection waits this long before it is served
+};
+
+// Parses the arguments (without the program name); on a bad one returns empty with `erro` set.
+std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::string &erro);
+
+extern const char *const Uso_Servidor;
+
+} // namespace servidor
