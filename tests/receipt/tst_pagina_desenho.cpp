@@ -1,0 +1,116 @@
+// The renderer on an image: the font, column positions by average character width, a Tab already
+// passed moving to the next line, and the whole receipt fitting on one page.
+#include "receipt/Desenho_Recibo.h"
+#include "tests/receipt/Registros_Teste.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFontInfo>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPrinter>
+#include <QTest>
+
+namespace {
+struct Tinta {
+    int esquerda = -1, topo = -1, base = -1; // leftmost column and first/last rows with ink
+};
+
+Tinta Achar_Tinta(const QImage &img)
+{
+    Tinta t;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128) {
+                if (t.esquerda < 0 || x < t.esquerda)
+                    t.esquerda = x;
+                if (t.topo < 0)
+                    t.topo = y;
+                t.base = y;
+            }
+    return t;
+}
+
+struct Desenho {
+    QImage img{1600, 400, QImage::Format_RGB32};
+    double w = 0, altura = 0, usado = 0;
+    explicit Desenho(const std::vector<Linha> &linhas)
+    {
+        img.fill(Qt::white);
+        QPainter p(&img);
+        p.setFont(Fonte_Recibo());
+        const QFontMetricsF m(p.font(), p.device());
+        w = Largura_Media(m);
+        altura = m.height();
+        usado = Desenhar_Pagina(p, linhas);
+    }
+};
+
+Item T(const char *s) { return {Item::Texto, 0, s}; }
+} // namespace
+
+class tst_pagina_desenho : public QObject {
+    Q_OBJECT
+private slots:
+    void fonte_do_recibo()
+    {
+        const QFont f = Fonte_Recibo();
+        QCOMPARE(f.pointSizeF(), 8.5);
+        QVERIFY(f.bold());
+        QVERIFY(!f.italic());
+        const QFontInfo info(f);
+        QVERIFY2(info.family().contains("Liberation Sans") || info.family() == "Arial", qPrintable(info.family()));
+    }
+
+    void colunas_pela_largura_media()
+    {
+        for (int coluna : {1, 14, 41}) {
+            Desenho d({{{Item::Tab, coluna}, T("|")}});
+            QVERIFY(qAbs(Achar_Tinta(d.img).esquerda - (coluna - 1) * d.w) <= 2.0);
+        }
+        Desenho d({{{Item::Spc, 20}, T("|")}});
+        QVERIFY(qAbs(Achar_Tinta(d.img).esquerda - 20 * d.w) <= 2.0);
+    }
+
+    void tab_passada_vai_para_a_linha_seguinte()
+    {
+        Desenho uma({{{Item::Tab, 1}, T("|")}});
+        Desenho duas({{{Item::Tab, 1}, T("__________"), {Item::Tab, 3}, T("|")}});
+        QCOMPARE(duas.usado, 2 * duas.altura);
+        const Tinta a = Achar_Tinta(uma.img), b = Achar_Tinta(duas.img);
+        QVERIFY(qAbs(b.base - (a.base + duas.altura)) <= 1.5);
+        // On the next line the text starts at its column, not at the left edge.
+        QImage segunda = duas.img.copy(0, int(duas.altura) + 1, duas.img.width(), int(duas.altura));
+        QVERIFY(qAbs(Achar_Tinta(segunda).esquerda - 2 * duas.w) <= 2.0);
+    }
+
+    void linha_vazia_desce_uma_linha()
+    {
+        Desenho d({{}, {}, {T("|")}});
+        QCOMPARE(d.usado, 3 * d.altura);
+        QVERIFY(Achar_Tinta(d.img).topo >= 2 * d.altura);
+    }
+
+    // The widest line (the version at column 121) and all lines fit in an A4 or Letter printable area.
+    void recibo_cabe_na_pagina()
+    {
+        QPrinter pdf(QPrinter::HighResolution);
+        pdf.setOutputFormat(QPrinter::PdfFormat);
+        pdf.setOutputFileName(QDir::temp().filePath("tst_pagina_desenho.pdf"));
+        QPainter p(&pdf);
+        p.setFont(Fonte_Recibo());
+        const double usado = Desenhar_Pagina(p, Montar_Pagina(Registro_Teste(), QDateTime::currentDateTime()));
+        const QFontMetricsF m(p.font(), p.device());
+        const QRect area = pdf.pageLayout().paintRectPixels(pdf.resolution());
+        QVERIFY(usado < area.height());
+        QVERIFY(120 * Largura_Media(m) + m.horizontalAdvance("Versão: 1.01") < area.width());
+        p.end();
+        QFile::remove(pdf.outputFileName());
+    }
+};
+
+QTEST_MAIN(tst_pagina_desenho)
+#include "tst_pagina_desenho.moc"

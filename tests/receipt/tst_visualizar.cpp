@@ -1,0 +1,128 @@
+// The receipt preview: captions of both file kinds, the identifier padding, the competence rule,
+// and a fresh window each time it opens.
+#include "app/CIS_000.h"
+#include "receipt/frmVisualizar.h"
+#include "tests/receipt/Registros_Teste.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using Legendas = std::map<QString, QString>;
+
+class tst_visualizar : public QObject {
+    Q_OBJECT
+private slots:
+    void legendas_movimento()
+    {
+        const Legendas esperado{
+            {"Label12", "CNPJ: 12.345.678/0001-90 - CONSTRUÇÃO ÁGUA LTDA" + QString(15, ' ')},
+            {"Label13", "END.: RUA DAS FLORES, 100" + QString(21, ' ')},
+            {"Label14", "CEP: 12.345-678 - SP"},
+            {"Label16", "05/03/2024 às 14:07:09"},
+            {"Label17", "Código do Recebimento: 00012345"},
+            {"Label9", "Referência: Março de 2024"},
+            {"Label2", "Total de Autorizados Informados:      1"},
+            {"Label3", "Total de Estabelecimentos Informados:      1"},
+            {"Label5", "Total de Movimentações Informadas:     25"},
+            {"Label6", "Total de Registros no Arquivo ZELTA:     27"},
+            {"Label7", "Total de Registros Acerto no Arquivo:      0"},
+            {"Label8", "Total de PIS/PASEP Zerados Informados:      2"},
+            {"Label11", "Arquivo ZELTA"},
+        };
+        QCOMPARE(Legendas_Visualizar(Registro_Teste()), esperado);
+    }
+
+    void legendas_acerto()
+    {
+        const Legendas l = Legendas_Visualizar(Registro_Teste(Campos_Acerto()));
+        QCOMPARE(l.at("Label12"), "CEI: 12.345.678.901-2 - CONSTRUÇÃO ÁGUA LTDA" + QString(15, ' '));
+        QCOMPARE(l.at("Label9"), QString("Referência: Novembro de 2023"));
+        QCOMPARE(l.at("Label2"), QString("Total de Autorizados Informados:      1"));
+        QCOMPARE(l.at("Label3"), QString("Total de Movimentações Informadas:      4"));
+        QCOMPARE(l.at("Label5"), QString("Total de Registros no Arquivo:      5"));
+        QCOMPARE(l.at("Label11"), QString("Arquivo ACERTO"));
+        QCOMPARE(l.at("Label17"), QString("Código do Recebimento: 00054321"));
+        for (const char *vazio : {"Label6", "Label7", "Label8"})
+            QVERIFY(!l.count(vazio));
+    }
+
+    void competencia_fora_do_ano_e_um_espaco()
+    {
+        for (const char *mes : {"00", "13", "  ", "x1"}) {
+            Campos_Teste c;
+            c.mes = mes;
+            QCOMPARE(Legendas_Visualizar(Registro_Teste(c)).at("Label9"), QString(" "));
+        }
+    }
+
+    // The preview pads the identifier with zeros before masking, for both kinds.
+    void identificador_preenchido_com_zeros()
+    {
+        Campos_Teste c;
+        c.id = "  345678000190";
+        QVERIFY(Legendas_Visualizar(Registro_Teste(c)).at("Label12").startsWith("CNPJ: 00.345.678/0001-90 - "));
+        c.tipo_id = "2";
+        c.id = "      56789012";
+        QVERIFY(Legendas_Visualizar(Registro_Teste(c)).at("Label12").startsWith("CEI: 00.005.678.901-2 - "));
+    }
+
+    void registro_curto_nao_falha()
+    {
+        const Legendas l = Legendas_Visualizar("2024");
+        QCOMPARE(l.at("Label11"), QString("Arquivo ACERTO"));
+        QCOMPARE(l.at("Label9"), QString(" "));
+        Legendas_Visualizar({});
+    }
+
+    void janela_e_aberturas_sem_sobras()
+    {
+        Dados_Recibo = Registro_Teste();
+        {
+            frmVisualizar f;
+            QCOMPARE(f.windowTitle(), QString("ZELTA Net - Visualizar o Recibo de Entrega do Meio Magnético"));
+            QCOMPARE(f.Label8->text(), QString("Total de PIS/PASEP Zerados Informados:      2"));
+            QCOMPARE(f.Label4->text(), QString("Vornex"));
+            QCOMPARE(f.Label1->text(), QString("ZELTA - Lei Nº 9.999/99"));
+            QCOMPARE(f.Label10->text(), QString("Estabelecimento Autorizado:"));
+            QCOMPARE(f.Label15->text(), QString("Transmitido em:"));
+            QCOMPARE(f.Command1->text(), QString("&Ok"));
+            QCOMPARE(f.Label17->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+            QCOMPARE(f.palette().color(QPalette::Window), QColor(192, 192, 192));
+            // Right-aligned labels sized to their text keep their right edge.
+            QCOMPARE(f.Label8->geometry().right() + 1, Twips_X(6495));
+            QCOMPARE(f.Label3->geometry().right() + 1, Twips_X(6495));
+            QCOMPARE(f.size(), QSize(Twips_X(6825), Twips_Y(4425)));
+        }
+        Dados_Recibo = Registro_Teste(Campos_Acerto());
+        frmVisualizar f;
+        QCOMPARE(f.Label11->text(), QString("Arquivo ACERTO"));
+        for (QLabel *vazio : {f.Label6, f.Label7, f.Label8})
+            QCOMPARE(vazio->text(), QString());
+    }
+
+    void mostrar_e_modal_e_fecha_com_ok()
+    {
+        Dados_Recibo = Registro_Teste();
+        QString titulo, codigo;
+        QTimer relogio;
+        relogio.setInterval(20);
+        connect(&relogio, &QTimer::timeout, [&] {
+            auto *f = qobject_cast<frmVisualizar *>(QApplication::activeModalWidget());
+            if (!f || !f->isVisible())
+                return;
+            titulo = f->windowTitle();
+            codigo = f->Label17->text();
+            f->Command1->click();
+        });
+        relogio.start();
+        frmVisualizar::Mostrar(nullptr);
+        QCOMPARE(codigo, QString("Código do Recebimento: 00012345"));
+        QVERIFY(!titulo.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_visualizar)
+#include "tst_visualizar.moc"
