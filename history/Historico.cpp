@@ -98,10 +98,15 @@ std::string Decodificar_Linha(const std::string &linha)
 
 void Gravar_Historico(const std::string &registro, const std::string &arquivo)
 {
-    int fd;
-    do
-        fd = ::open(arquivo.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    while (fd < 0 && errno == EINTR);
+    // Read access only serves to look at the last byte; a write-only file is still appended to.
+    int fd = -1;
+    for (int modo : {O_RDWR, O_WRONLY}) {
+        do
+            fd = ::open(arquivo.c_str(), modo | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EACCES)
+            break;
+    }
     if (fd < 0)
         throw Erro_De_Arquivo(errno);
     Descritor guarda{fd};
@@ -117,7 +122,13 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
         if (::pread(fd, &ultimo, 1, st.st_size - 1) == 1 && ultimo != '\n')
             linha = "\r\n";
     }
-    linha += Codificar_Linha(registro);
+    // A control byte in the record would be stored as a line end (byte 0 becomes LF): written as
+    // a blank, the same rule the record builder follows.
+    std::string limpo(registro);
+    for (char &c : limpo)
+        if (static_cast<unsigned char>(c) < 32)
+            c = ' ';
+    linha += Codificar_Linha(limpo);
     linha += "\r\n";
 
     ssize_t escritos;

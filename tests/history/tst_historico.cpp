@@ -1,0 +1,272 @@
+// The history file: the stored form of a line, appending, the duplicate check and the reading
+// of the newest entries, including files left behind by a crash mid-write.
+#include "history/Historico.h"
+
+#include "platform/Erro_Execucao.h"
+#include "receipt/Registro_Recibo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <functional>
+
+namespace {
+
+std::string Ler_Bytes(const QString &caminho)
+{
+    QFile f(caminho);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray b = f.readAll();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+
+void Escrever_Bytes(const QString &caminho, const std::string &bytes)
+{
+    std::ofstream f(caminho.toStdString(), std::ios::binary | std::ios::trunc);
+    f << bytes;
+}
+
+// A full record whose receipt code and name tell entry `n` apart.
+std::string Registro_Numero(int n, const std::string &codigo8 = {})
+{
+    Dados_Para_Recibo d;
+    const std::string codigo = codigo8.empty() ? Preencher_Zeros(std::to_string(n), 8) : codigo8;
+    d.resposta = "0" + codigo + "15012004090507";
+    d.nome_arquivo = "ARQ" + std::to_string(n) + ".TXT";
+    d.tipo_identificador = "1";
+    d.identificador = "12345678000190";
+    d.razao_social = "EMPRESA \xC7\xC3O";
+    d.mes_competencia = "03";
+    d.ano_competencia = "2024";
+    return Montar_Recibo(d);
+}
+
+int Numeros_Erro(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const Erro_Execucao &e) {
+        return e.numero;
+    }
+    return 0;
+}
+
+} // namespace
+
+class TstHistorico : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir pasta_;
+    std::string Caminho(const char *nome) const { return pasta_.filePath(nome).toStdString(); }
+
+private slots:
+    void init() { QVERIFY(pasta_.isValid()); }
+
+    void forma_guardada_da_linha()
+    {
+        const std::string registro = "abc" + std::string(176, ' ');
+        QCOMPARE(Codificar_Linha(registro), "klm" + std::string(176, '*'));
+        QCOMPARE(Codificar_Linha("1"), std::string(";"));
+        // Bytes above 245 wrap around instead of being lost.
+        QCOMPARE(Codificar_Linha("\xFA"), std::string("\x04"));
+        QCOMPARE(Decodificar_Linha("\x04"), std::string("\xFA"));
+        std::string todos;
+        for (int b = 0; b < 256; ++b)
+            todos += static_cast<char>(b);
+        QCOMPARE(Decodificar_Linha(Codificar_Linha(todos)), todos);
+    }
+
+    void gravar_acrescenta_uma_linha_com_cr_lf()
+    {
+        const std::string arq = Caminho("um.ret");
+        QVERIFY(!Historico_Existe(arq));
+        const std::string registro = "abc" + std::string(176, ' ');
+        Gravar_Historico(registro, arq);
+        QVERIFY(Historico_Existe(arq));
+        QCOMPARE(Ler_Bytes(QString::fromStdString(arq)), "klm" + std::string(176, '*') + "\r\n");
+
+        Gravar_Historico(Registro_Numero(2), arq);
+        QCOMPARE(Ler_Bytes(QString::fromStdString(arq)).size(), size_t(2 * 181));
+        const Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 2LL);
+        QCOMPARE(l.entradas.size(), size_t(2));
+        QCOMPARE(l.entradas[0], registro);
+        QCOMPARE(l.entradas[1], Registro_Numero(2));
+    }
+
+    // Every byte a record can hold, including those that wrap past 255 on disk.
+    void ida_e_volta_de_todos_os_bytes()
+    {
+        std::string registro;
+        for (int b = 32; b <= 255; ++b)
+            registro += static_cast<char>(b);
+        const std::string arq = Caminho("bytes.ret");
+        Gravar_Historico(registro, arq);
+        Gravar_Historico(registro.substr(registro.size() - Tamanho_Registro), arq);
+        const Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 2LL);
+        QCOMPARE(l.entradas[0], registro);
+        QCOMPARE(l.entradas[1], registro.substr(registro.size() - Tamanho_Registro));
+    }
+
+    // Byte 0 would be stored as a line feed and split the entry in two.
+    void bytes_de_controle_nao_partem_a_linha()
+    {
+        const std::string arq = Caminho("controle.ret");
+        Gravar_Historico(std::string("AB\0CD\nEF", 8), arq);
+        const Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 1LL);
+        QCOMPARE(l.entradas[0], std::string("AB CD EF"));
+    }
+
+    void as_200_mais_novas_em_ordem()
+    {
+        const std::string arq = Caminho("250.ret");
+        for (int n = 1; n <= 250; ++n)
+            Gravar_Historico(Registro_Numero(n), arq);
+        const Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 250LL);
+        QCOMPARE(l.entradas.size(), size_t(Max_Entradas_Reimpressao));
+        for (int k = 0; k < 200; ++k)
+            QCOMPARE(l.entradas[size_t(k)], Registro_Numero(51 + k));
+    }
+
+    void poucas_entradas_e_limites()
+    {
+        for (int n : {1, 199, 200, 201}) {
+            const std::string arq = Caminho("limite.ret");
+            std::string bytes;
+            for (int i = 1; i <= n; ++i)
+                bytes += Codificar_Linha(Registro_Numero(i)) + "\r\n";
+            Escrever_Bytes(QString::fromStdString(arq), bytes);
+            const Leitura_Historico l = Ler_Historico(arq);
+            QCOMPARE(l.total, (long long)n);
+            QCOMPARE(l.entradas.size(), size_t(std::min(n, 200)));
+            QCOMPARE(l.entradas.front(), Registro_Numero(n > 200 ? n - 199 : 1));
+            QCOMPARE(l.entradas.back(), Registro_Numero(n));
+        }
+    }
+
+    // Many entries: lines cross the reader's block boundaries, and only the last 200 come back.
+    void arquivo_grande_lido_por_blocos()
+    {
+        const std::string arq = Caminho("grande.ret");
+        std::string bytes;
+        for (int i = 1; i <= 3000; ++i)
+            bytes += Codificar_Linha(Registro_Numero(i)) + (i % 2 ? "\r\n" : "\n");
+        Escrever_Bytes(QString::fromStdString(arq), bytes);
+        const Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 3000LL);
+        QCOMPARE(l.entradas.size(), size_t(200));
+        for (int k = 0; k < 200; ++k)
+            QCOMPARE(l.entradas[size_t(k)], Registro_Numero(2801 + k));
+    }
+
+    void arquivo_vazio_ou_ausente()
+    {
+        const std::string vazio = Caminho("vazio.ret");
+        Escrever_Bytes(QString::fromStdString(vazio), "");
+        QVERIFY(Historico_Existe(vazio));
+        const Leitura_Historico l = Ler_Historico(vazio);
+        QCOMPARE(l.total, 0LL);
+        QVERIFY(l.entradas.empty());
+        QVERIFY(!Entrada_Presente("00000001", vazio));
+
+        const std::string ausente = Caminho("ausente.ret");
+        QVERIFY(!Historico_Existe(ausente));
+        QVERIFY(!Entrada_Presente("00000001", ausente));
+        QCOMPARE(Numeros_Erro([&] { Ler_Historico(ausente); }), Erro::Arquivo_Nao_Encontrado);
+        QVERIFY(!Historico_Existe(pasta_.path().toStdString()));
+    }
+
+    // A crash mid-write leaves a last line without its end: it reads as a short record, and the
+    // next entry still gets a line of its own.
+    void ultima_linha_cortada()
+    {
+        const std::string arq = Caminho("cortado.ret");
+        const std::string cortada = Codificar_Linha(Registro_Numero(3)).substr(0, 100);
+        Escrever_Bytes(QString::fromStdString(arq), Codificar_Linha(Registro_Numero(1)) + "\r\n" +
+                                                        Codificar_Linha(Registro_Numero(2)) + "\r\n" + cortada);
+        Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 3LL);
+        QCOMPARE(l.entradas[2], Registro_Numero(3).substr(0, 100));
+        QCOMPARE(Recibo::Codigo_Recebimento(l.entradas[2]), std::string("00000003"));
+        QCOMPARE(Recibo::CEP(l.entradas[2]), std::string());
+        QVERIFY(!Entrada_Presente("00000004", arq));
+
+        Gravar_Historico(Registro_Numero(4), arq);
+        l = Ler_Historico(arq);
+        QCOMPARE(l.total, 4LL);
+        QCOMPARE(l.entradas[2], Registro_Numero(3).substr(0, 100));
+        QCOMPARE(l.entradas[3], Registro_Numero(4));
+        QVERIFY(Entrada_Presente("00000004", arq));
+
+        // Cut inside the receipt code: no match, no failure.
+        Escrever_Bytes(QString::fromStdString(arq), Codificar_Linha(Registro_Numero(5)).substr(0, 25));
+        QVERIFY(!Entrada_Presente("00000005", arq));
+        QCOMPARE(Ler_Historico(arq).entradas.at(0).size(), size_t(25));
+    }
+
+    // All eight characters of the code count: codes differing only in the last digit are two deliveries.
+    void duplicata_pelos_oito_digitos()
+    {
+        const std::string arq = Caminho("dup.ret");
+        Gravar_Historico(Registro_Numero(0, "12345678"), arq);
+        Gravar_Historico(Registro_Numero(0, "87654321"), arq);
+        QVERIFY(Entrada_Presente("12345678", arq));
+        QVERIFY(Entrada_Presente("87654321", arq));
+        QVERIFY(!Entrada_Presente("12345679", arq));
+        QVERIFY(!Entrada_Presente("12345670", arq));
+        QVERIFY(!Entrada_Presente("02345678", arq));
+        // The code is looked for at positions 22-29 only, not where it also appears (172-179).
+        std::string so_no_fim = Registro_Numero(0, "11111111");
+        so_no_fim.replace(171, 8, "55555555");
+        Gravar_Historico(so_no_fim, arq);
+        QVERIFY(!Entrada_Presente("55555555", arq));
+        QVERIFY(Entrada_Presente("11111111", arq));
+    }
+
+    void falhas_de_gravacao_e_leitura()
+    {
+        const int sem_pasta = Numeros_Erro([] { Gravar_Historico("abc", "/nao-existe.invalid/Zelta.ret"); });
+        QCOMPARE(sem_pasta, Erro::Arquivo_Nao_Encontrado);
+        // sysfs refuses new files even to root, unlike a folder without write permission.
+        if (QDir("/sys").exists()) {
+            const int sem_permissao = Numeros_Erro([] { Gravar_Historico("abc", "/sys/Zelta.ret"); });
+            QCOMPARE(sem_permissao, Erro::Permissao_Negada);
+        }
+        // A device that is always full: the write itself fails.
+        if (QFile::exists("/dev/full"))
+            QCOMPARE(Numeros_Erro([] { Gravar_Historico("abc", "/dev/full"); }), Erro::Disco_Cheio);
+        const std::string pasta = pasta_.path().toStdString();
+        QCOMPARE(Numeros_Erro([&] { Gravar_Historico("abc", pasta); }), Erro::Caminho_Inacessivel);
+        QVERIFY(Numeros_Erro([&] { Ler_Historico(pasta); }) != 0);
+        QVERIFY(Numeros_Erro([&] { Entrada_Presente("00000001", pasta); }) != 0);
+    }
+
+    // One file name everywhere, spelled exactly, in the current directory.
+    void nome_padrao_no_diretorio_atual()
+    {
+        QCOMPARE(std::string(Historico_Transmissoes), std::string("Zelta.ret"));
+        const QString antes = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(pasta_.path()));
+        QVERIFY(!Historico_Existe());
+        Gravar_Historico(Registro_Numero(7));
+        const bool existe = Historico_Existe();
+        const bool presente = Entrada_Presente("00000007");
+        const long long total = Ler_Historico().total;
+        const QStringList nomes = QDir(pasta_.path()).entryList(QDir::Files);
+        QDir::setCurrent(antes);
+        QVERIFY(existe);
+        QVERIFY(presente);
+        QCOMPARE(total, 1LL);
+        QVERIFY(nomes.contains("Zelta.ret"));
+        QVERIFY(!nomes.contains("zelta.ret"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TstHistorico)
+#include "tst_historico.moc"
