@@ -243,17 +243,21 @@ private slots:
         QFETCH(bool, pela_caixa);
         Escrever_Historico(3);
         std::vector<bool> durante;
+        int linhas = -1;
+        bool escolhida = true;
         QTimer relogio;
         Quando_Visivel<frmReimpressao>(relogio, [&](frmReimpressao *f) {
             durante = acoes;
-            QCOMPARE(f->MSFlexGrid1->rowCount(), 3);
-            QVERIFY(!f->cmdImprimir->isEnabled()); // showing the window picks nothing
+            linhas = f->MSFlexGrid1->rowCount();
+            escolhida = f->cmdImprimir->isEnabled();
             if (pela_caixa)
                 f->close();
             else
                 f->cmdSair->click();
         });
         frmReimpressao::Mostrar(nullptr);
+        QCOMPARE(linhas, 3);
+        QVERIFY(!escolhida); // showing the window picks nothing
         QCOMPARE(durante, std::vector<bool>{false});
         QCOMPARE(acoes, (std::vector<bool>{false, true}));
     }
