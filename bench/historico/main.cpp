@@ -1,0 +1,165 @@
+// Reads a history of many entries (100,000 by default, about 18 MB) and compares the time with
+// `wc -l` on the same file; then shows that the memory the reading takes does not grow with N.
+// Usage: bench_historico [entries] [repetitions]
+#include "history/Historico.h"
+#include "receipt/Registro_Recibo.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace {
+
+using Relogio = std::chrono::steady_clock;
+
+void Criar_Historico(const std::string &arquivo, long long n)
+{
+    std::ofstream f(arquivo, std::ios::binary | std::ios::trunc);
+    Dados_Para_Recibo d;
+    d.nome_arquivo = "ZELTA.TXT";
+    d.tipo_identificador = "1";
+    d.identificador = "12345678000190";
+    d.razao_social = "EMPRESA DE TESTE LTDA";
+    d.endereco = "RUA DAS FLORES 10";
+    d.cep = "12345678";
+    d.uf = "SP";
+    d.mes_competencia = "03";
+    d.ano_competencia = "2024";
+    for (long long i = 0; i < n; ++i) {
+        char codigo[16];
+        std::snprintf(codigo, sizeof codigo, "%08lld", i % 100000000);
+        d.resposta = std::string("0") + codigo + "15012004090507";
+        d.totais[2] = static_cast<int32_t>(i % 1000000);
+        f << Codificar_Linha(Montar_Recibo(d)) << "\r\n";
+    }
+}
+
+double Segundos_Wc(const std::string &arquivo)
+{
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    char *argv[] = {const_cast<char *>("wc"), const_cast<char *>("-l"), const_cast<char *>(arquivo.c_str()), nullptr};
+    const auto inicio = Relogio::now();
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "wc", &acoes, nullptr, argv, environ) != 0) {
+        posix_spawn_file_actions_destroy(&acoes);
+        return -1;
+    }
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    posix_spawn_file_actions_destroy(&acoes);
+    return std::chrono::duration<double>(Relogio::now() - inicio).count();
+}
+
+double Segundos_Leitura(const std::string &arquivo, long long esperado)
+{
+    const auto inicio = Relogio::now();
+    const Leitura_Historico l = Ler_Historico(arquivo);
+    const double s = std::chrono::duration<double>(Relogio::now() - inicio).count();
+    if (l.total != esperado)
+        std::fprintf(stderr, "unexpected count %lld (expected %lld)\n", l.total, esperado);
+    return s;
+}
+
+long Kb_Status(const char *campo)
+{
+    std::ifstream f("/proc/self/status");
+    std::string linha;
+    const std::string prefixo = std::string(campo) + ":";
+    while (std::getline(f, linha))
+        if (linha.rfind(prefixo, 0) == 0)
+            return std::atol(linha.c_str() + prefixo.size());
+    return -1;
+}
+
+// Peak resident memory added by one reading, in kB, measured in a fresh process of this program
+// (in this one the allocator would hand back pages freed by the earlier readings).
+long Memoria_Da_Leitura(const std::string &programa, const std::string &arquivo)
+{
+    const std::string comando = "'" + programa + "' --memoria '" + arquivo + "'";
+    FILE *p = popen(comando.c_str(), "r");
+    if (!p)
+        return -1;
+    long kb = -1;
+    if (std::fscanf(p, "%ld", &kb) != 1)
+        kb = -1;
+    pclose(p);
+    return kb;
+}
+
+int Medir_Memoria(const char *arquivo)
+{
+    const long antes = Kb_Status("VmRSS");
+    Ler_Historico(arquivo);
+    std::printf("%ld\n", Kb_Status("VmHWM") - antes);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 3 && std::string(argv[1]) == "--memoria")
+        return Medir_Memoria(argv[2]);
+    char exe[4096] = {};
+    if (readlink("/proc/self/exe", exe, sizeof exe - 1) < 0) {
+        std::perror("readlink");
+        return 1;
+    }
+    const long long n = argc > 1 ? std::max(1LL, std::atoll(argv[1])) : 100000;
+    const int repeticoes = argc > 2 ? std::clamp(std::atoi(argv[2]), 1, 100) : 5;
+
+    char modelo[] = "/tmp/bench_historico_XXXXXX";
+    if (!mkdtemp(modelo)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string pasta = modelo;
+    const std::string grande = pasta + "/Zelta.ret";
+    Criar_Historico(grande, n);
+    std::printf("history: %lld entries, %lld bytes\n", n, n * (Tamanho_Registro + 2));
+
+    // The first passes bring the file into the page cache for both.
+    Segundos_Wc(grande);
+    Segundos_Leitura(grande, n);
+    double melhor_wc = 1e9, melhor_leitura = 1e9;
+    for (int i = 0; i < repeticoes; ++i) {
+        melhor_wc = std::min(melhor_wc, Segundos_Wc(grande));
+        melhor_leitura = std::min(melhor_leitura, Segundos_Leitura(grande, n));
+    }
+    const double razao = melhor_leitura / melhor_wc;
+    std::printf("Ler_Historico: %.2f ms (best of %d)\n", melhor_leitura * 1e3, repeticoes);
+    std::printf("wc -l:         %.2f ms (best of %d, process start included)\n", melhor_wc * 1e3, repeticoes);
+    std::printf("ratio: %.2f (goal: within 2x) -> %s\n", razao, razao <= 2.0 ? "met" : "MISSED");
+
+    std::printf("peak memory added by one reading (fresh process each):\n");
+    long menor = -1, maior = -1;
+    for (long long m : {n / 100, n / 10, n}) {
+        const std::string arq = pasta + "/mem.ret";
+        if (m < 1)
+            continue;
+        if (m != n)
+            Criar_Historico(arq, m);
+        const long kb = Memoria_Da_Leitura(exe, m == n ? grande : arq);
+        std::printf("  N = %7lld: %ld kB\n", m, kb);
+        menor = menor < 0 ? kb : std::min(menor, kb);
+        maior = std::max(maior, kb);
+        std::remove(arq.c_str());
+    }
+    std::printf("peak RSS of this benchmark process: %ld kB\n", Kb_Status("VmHWM"));
+    std::printf("memory independent of N: %s (spread %ld kB)\n", maior - menor <= 256 ? "yes" : "NO", maior - menor);
+
+    std::remove(grande.c_str());
+    rmdir(pasta.c_str());
+    return 0;
+}
