@@ -1,6 +1,135 @@
 #include "app/shell/frmPrincipal.h"
 
+#include "app/CIS_000.h"
+#include "app/shell/Area_Principal.h"
+#include "app/shell/frmSobre.h"
+#include "app/shell/frmSuporte.h"
+#include "history/Historico.h"
+#include "intake/frmInicio.h"
+#include "platform/Ajuda.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <memory>
+
 frmPrincipal::frmPrincipal(QWidget *parent) : QMainWindow(parent)
 {
     setWindowTitle(QStringLiteral("ZELTA Net"));
+    area_ = new Area_Principal(this);
+    setCentralWidget(area_);
+    Criar_Menus();
+    // Design size of the client area; the menu bar comes on top of it.
+    resize(Twips_X(8295), Twips_Y(4800) + menuBar()->sizeHint().height());
+
+    Definir_Acoes_Principal([this](bool habilitar) {
+        for (int i : {0, 1, 3})
+            mnuAcao[size_t(i)]->setEnabled(habilitar);
+    });
+}
+
+frmPrincipal::~frmPrincipal()
+{
+    Definir_Acoes_Principal({});
+}
+
+void frmPrincipal::Criar_Menus()
+{
+    mnuCad = menuBar()->addMenu(QStringLiteral("&Ação"));
+    const char16_t *acoes[] = {u"&Transmitir Pela Internet", u"&Reimprimir Recibo de Transmissão", u"-", u"&Sair"};
+    for (int i = 0; i < 4; ++i) {
+        QAction *a = mnuCad->addAction(QString::fromUtf16(acoes[i]));
+        a->setSeparator(i == 2);
+        connect(a, &QAction::triggered, this, [this, i] { mnuAcao_Click(i); });
+        mnuAcao[size_t(i)] = a;
+    }
+    connect(mnuCad, &QMenu::aboutToShow, this, &frmPrincipal::mnuCad_Click);
+
+    mnuAjuda = menuBar()->addMenu(QStringLiteral("A&juda"));
+    mnuHelp = mnuAjuda->addAction(QStringLiteral("&Manual do Usuário"), this, &frmPrincipal::mnuHelp_Click);
+    mnuTraco = mnuAjuda->addSeparator();
+    mnuSupTec = mnuAjuda->addAction(QStringLiteral("Suporte &Técnico"), this, &frmPrincipal::mnuSupTec_Click);
+    mnuSobre = mnuAjuda->addAction(QStringLiteral("&Sobre..."), this, &frmPrincipal::mnuSobre_Click);
+}
+
+void frmPrincipal::mnuCad_Click()
+{
+    // The bare name: the history of the directory the program was started from.
+    mnuAcao[1]->setEnabled(QFileInfo::exists(QString::fromLatin1(Historico_Transmissoes)));
+}
+
+void frmPrincipal::mnuAcao_Click(int index)
+{
+    switch (index) {
+    case 0: Abrir_Inicio(); break;
+    case 1: Abrir_Reimpressao(); break;
+    case 3: Sair(); break;
+    default: break;
+    }
+}
+
+void frmPrincipal::Abrir_Inicio()
+{
+    if (inicio_)
+        return; // already open: it is modal, so this only happens on a nested call
+    // Deleted when it closes, so the next opening starts again from its Form_Load.
+    auto janela = std::make_unique<frmInicio>(this);
+    inicio_ = janela.get();
+    janela->exec();
+    inicio_ = nullptr;
+}
+
+void frmPrincipal::Abrir_Reimpressao()
+{
+}
+
+void frmPrincipal::Sair()
+{
+    // At once: no question, no other window's closing handler.
+    hide();
+    QApplication::exit(0);
+}
+
+void frmPrincipal::closeEvent(QCloseEvent *evento)
+{
+    evento->accept();
+    QApplication::exit(0);
+}
+
+void frmPrincipal::mnuHelp_Click()
+{
+    // Help is a convenience: whatever goes wrong, the user sees nothing.
+    try {
+        WinHelpA(this, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Ajuda.hlp")),
+                 HELP_FINDER, "0");
+    } catch (...) {
+    }
+}
+
+template <class Janela> void frmPrincipal::Mostrar_Informacao(QPointer<QMdiSubWindow> &instancia)
+{
+    if (!instancia) {
+        auto *janela = new Janela;
+        instancia = area_->addSubWindow(janela, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                                    | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        instancia->setAttribute(Qt::WA_DeleteOnClose);
+        instancia->resize(instancia->sizeHint());
+        janela->Form_Load();
+    }
+    instancia->showNormal();
+    area_->setActiveSubWindow(instancia);
+    instancia->raise();
+}
+
+void frmPrincipal::mnuSobre_Click()
+{
+    Mostrar_Informacao<frmSobre>(sobre_);
+}
+
+void frmPrincipal::mnuSupTec_Click()
+{
+    Mostrar_Informacao<frmSuporte>(suporte_);
 }

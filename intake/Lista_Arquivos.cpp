@@ -1,0 +1,54 @@
+#include "intake/Lista_Arquivos.h"
+
+#include "intake/Padrao_Arquivos.h"
+
+#include <QDir>
+
+Lista_Arquivos::Lista_Arquivos(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+bool Lista_Arquivos::setPath(const QString &pasta)
+{
+    if (!Pasta_Legivel(pasta))
+        return false;
+    caminho_ = QDir::cleanPath(QDir(pasta).absolutePath());
+    Recarregar();
+    return true;
+}
+
+void Lista_Arquivos::setPattern(const QString &padroes)
+{
+    padrao_ = padroes;
+    Recarregar();
+}
+
+int Lista_Arquivos::ListIndex() const
+{
+    // The current row alone is not a choice: the view moves it to the first row on focus.
+    const QList<QListWidgetItem *> marcados = selectedItems();
+    return marcados.isEmpty() ? -1 : row(marcados.first());
+}
+
+void Lista_Arquivos::setListIndex(int indice)
+{
+    if (indice < 0 || indice >= count()) {
+        clearSelection();
+        return;
+    }
+    setCurrentRow(indice, QItemSelectionModel::ClearAndSelect);
+}
+
+QString Lista_Arquivos::List(int indice) const
+{
+    const QListWidgetItem *i = item(indice);
+    return i ? i->text() : QString();
+}
+
+void Lista_Arquivos::Recarregar()
+{
+    clear();
+    if (!caminho_.isEmpty())
+        addItems(Arquivos_Da_Pasta(caminho_, padrao_));
+}

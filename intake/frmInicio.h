@@ -1,0 +1,71 @@
+#pragma once
+// The transmit window: the file chooser (drive, folder and file lists, pattern box), the command
+// buttons and the controls of the progress and receipt stages. The transmit command drives the
+// public controls; the chooser's coupling and the window's load and unload live here.
+#include "platform/Socketout.h"
+
+#include <QDialog>
+#include <QHash>
+#include <memory>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class Lista_Arquivos;
+class Lista_Pastas;
+class Lista_Unidades;
+
+class frmInicio : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmInicio(QWidget *parent = nullptr);
+    ~frmInicio() override;
+
+    // The chooser panel and its controls.
+    QFrame *Picture1;
+    QLabel *lblCriterio;
+    QLineEdit *txtTipoArq;
+    Lista_Pastas *dirList;
+    Lista_Arquivos *filList;
+    Lista_Unidades *drvList;
+
+    QPushButton *cmdTransmitir;
+    QPushButton *cmdSair;
+    QLineEdit *txtPercentual;
+    QLineEdit *Text1;
+    QLabel *Label1;
+    QLabel *Label2;
+    QLabel *Label3;
+    QLabel *Label13;
+    QComboBox *cmb_print;
+    QPushButton *cmdImprimir;
+
+    // The TCP client the transmit command uses; closed by the window's unload when still connected.
+    std::unique_ptr<Socketout> Socketout_;
+    void Trocar_Socket(std::unique_ptr<Socketout> novo);
+
+    void done(int resultado) override; // every way of closing the window passes here
+
+public slots:
+    void cmdTransmitir_Click();
+    void cmdImprimir_Click();
+
+protected:
+    bool eventFilter(QObject *objeto, QEvent *evento) override;
+
+private:
+    void Criar_Controles();
+    void Form_Load();
+    void Form_Unload();
+    void drvList_Change();
+    void dirList_Change();
+    void dirList_LostFocus();
+    void txtTipoArq_Change();
+    void txtTipoArq_GotFocus();
+    void cmdSair_Click();
+
+    // The folder last opened on each drive, so going back to a drive returns there.
+    QHash<QString, QString> Ultima_Pasta_;
+};
