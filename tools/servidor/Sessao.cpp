@@ -166,6 +166,10 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par)
         Leitura e = Ler_Exato(fd, cabecalho, Tamanho_Cabecalho, o.tempo_ocioso_ms);
         if (e == Leitura::Fechada && cabecalho.empty() && m.Recebidos() == 0)
             return Fim_Sessao::Fechar; // a client that leaves between uploads
+        if (e == Leitura::Fechada && cabecalho.empty()) {
+            log("o cliente saiu no meio do envio, após o bloco " + std::to_string(m.Recebidos()));
+            return Fim_Sessao::Fechar;
+        }
         if (e != Leitura::Completa) {
             log(std::string("cabeçalho incompleto, conexão descartada: ") + Motivo(e));
             return Fim_Sessao::Fechar;
