@@ -6,6 +6,7 @@
 #include "intake/Compactacao.h"
 #include "platform/Erro_Execucao.h"
 #include "platform/Socketout.h"
+#include "platform/Texto1252.h"
 #include "receipt/Registro_Recibo.h"
 #include "transmit/Falhas.h"
 #include "transmit/Janela_Transmissao.h"
@@ -260,7 +261,7 @@ void Comando_Transmitir::Estado_Recibo()
     janela_.Mostrar(Controle::Label2, true);
     janela_.Mostrar(Controle::Label3, true);
     janela_.Definir_Legenda(Controle::Label3,
-                            QStringLiteral("Código do Recebimento: ") + QString::fromLatin1(Codigo_Recebimento_De(resposta_)));
+                            QStringLiteral("Código do Recebimento: ") + De_1252(Codigo_Recebimento_De(resposta_)));
     janela_.Mostrar(Controle::cmb_print, true);
     janela_.Mostrar(Controle::Label13, true);
     janela_.Mostrar(Controle::cmdImprimir, true);

@@ -43,7 +43,7 @@ QString Trecho(std::string_view s, size_t inicio, size_t tamanho)
 QString Ja_Transmitido_08(std::string_view r)
 {
     return QStringLiteral("08 - Este arquivo já foi transmitido anteriormente.\rCom o Código de Recebimento ")
-           + QString::fromLatin1(Codigo_Recebimento_De(r)) + QStringLiteral(" em ") + Trecho(r, 9, 2)
+           + De_1252(Codigo_Recebimento_De(r)) + QStringLiteral(" em ") + Trecho(r, 9, 2)
            + QLatin1Char('/') + Trecho(r, 11, 2) + QLatin1Char('/') + Trecho(r, 13, 4) + QStringLiteral(" às ")
            + Trecho(r, 17, 2) + QLatin1Char(':') + Trecho(r, 19, 2) + QLatin1Char(':') + Trecho(r, 21, 2)
            + QStringLiteral(".\r\rEsta transmissão foi desconsiderada. Deseja reimprimir o recibo?");
