@@ -45,7 +45,9 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
 {
     setModal(true);
     setWindowTitle(QStringLiteral("ZELTA Net  - Reimprimir Recibo de Entrega"));
-    QFont fonte(QStringLiteral("MS Sans Serif"));
+    QFont fonte;
+    // Without the design font, Liberation Sans keeps the captions near their design widths.
+    fonte.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     fonte.setPointSizeF(8.25);
     fonte.setBold(true);
     setFont(fonte);
@@ -80,6 +82,9 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     Geometria_Twips(cmdSair, 9960, 2280, 972, 372);
     cmdVisualizar->setEnabled(false);
     cmdImprimir->setEnabled(false);
+    // A substitute font may be wider than the design font: never cut a caption.
+    for (QLabel *l : {Label1, Label2, Label13})
+        l->resize(l->size().expandedTo(l->sizeHint()));
     Label1->setBuddy(Text1);
     Label13->setBuddy(cmb_print);
 

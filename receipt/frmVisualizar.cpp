@@ -50,6 +50,8 @@ void Posicionar(QLabel *l, const Posicao &p)
 {
     if (p.ajuste == Ajuste::Nenhum) {
         Geometria_Twips(l, p.esquerda, p.topo, p.largura, p.altura);
+        // A substitute font may be wider than the design font: never cut a caption.
+        l->resize(l->size().expandedTo(l->sizeHint()));
         return;
     }
     const QSize t = l->sizeHint();
@@ -63,7 +65,9 @@ void Posicionar(QLabel *l, const Posicao &p)
 
 QFont Fonte(double pontos)
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
+    QFont f;
+    // Without the design font, Liberation Sans keeps the captions near their design widths.
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
     f.setPointSizeF(pontos);
     f.setBold(true);
     return f;

@@ -95,6 +95,8 @@ private slots:
             QCOMPARE(f.Label8->geometry().right() + 1, Twips_X(6495));
             QCOMPARE(f.Label3->geometry().right() + 1, Twips_X(6495));
             QCOMPARE(f.size(), QSize(Twips_X(6825), Twips_Y(4425)));
+            // The receipt code is never cut, whatever font stands in for the design font.
+            QVERIFY(f.Label17->width() >= f.Label17->sizeHint().width());
         }
         Dados_Recibo = Registro_Teste(Campos_Acerto());
         frmVisualizar f;
