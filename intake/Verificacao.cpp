@@ -75,7 +75,9 @@ int32_t Valor_Numerico(std::string_view texto)
 
 bool Pis_Zerado(std::string_view linha)
 {
-    const std::string pis = Corte(linha, 22, 11);
+    if (linha.size() < 32)
+        return false; // a shorter cut never equals eleven characters
+    const std::string_view pis = linha.substr(21, 11);
     return pis == "           " || pis == "00000000000";
 }
 
@@ -124,16 +126,18 @@ int16_t Verifica_TpArquivo(const std::string &Arquivo)
     Linha_Lida linha;
     if (!leitor.Proxima(linha))
         throw Erro_Execucao(Erro::Leitura_Apos_Fim, QStringLiteral("Entrada após o final do arquivo"));
-    bool tem_c = false, tem_x = false;
+    bool tem_x = false;
     while (leitor.Proxima(linha)) {
         if (linha.texto.empty())
             continue;
+        // One "C" line settles the answer; the check pass reads the rest of the file anyway,
+        // so a read failure further on still surfaces there.
         if (linha.texto.front() == 'C')
-            tem_c = true;
-        else if (linha.texto.front() == 'X')
+            return 1;
+        if (linha.texto.front() == 'X')
             tem_x = true;
     }
-    return tem_x && !tem_c ? 2 : 1;
+    return tem_x ? 2 : 1;
 }
 
 Resultado_Verificacao Verificar_Declaracao(const std::string &caminho, Dados_Declaracao &d)
