@@ -1,0 +1,75 @@
+// The help engine and the manual shipped next to the program.
+#include "platform/Ajuda.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+namespace {
+QTextBrowser *Janela_Ajuda()
+{
+    QTextBrowser *achada = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *b = qobject_cast<QTextBrowser *>(w); b && b->isVisible())
+            achada = b;
+    return achada;
+}
+
+QString Manual()
+{
+    return QDir(qEnvironmentVariable("ZELTA_BUILD_DIR")).filePath(QStringLiteral("Ajuda.hlp"));
+}
+} // namespace
+
+class TstAjuda : public QObject {
+    Q_OBJECT
+private slots:
+    void falhas_devolvem_falso();
+    void abre_uma_janela_so_e_fecha();
+    void manual_explica_cada_mensagem();
+};
+
+void TstAjuda::falhas_devolvem_falso()
+{
+    QTemporaryDir dir;
+    QVERIFY(!WinHelpA(nullptr, dir.filePath(QStringLiteral("Ajuda.hlp")), HELP_FINDER, "0"));
+    QVERIFY(!WinHelpA(nullptr, dir.path(), HELP_FINDER, "0")); // a folder is not a manual
+    QVERIFY(!WinHelpA(nullptr, Manual(), 0x9999, "0"));
+    QFile grande(dir.filePath(QStringLiteral("grande.hlp")));
+    QVERIFY(grande.open(QIODevice::WriteOnly));
+    QVERIFY(grande.resize(5 * 1024 * 1024)); // sparse, larger than any manual
+    grande.close();
+    QVERIFY(!WinHelpA(nullptr, grande.fileName(), HELP_FINDER, "0"));
+    QVERIFY(!Janela_Ajuda());
+}
+
+void TstAjuda::abre_uma_janela_so_e_fecha()
+{
+    QWidget dono;
+    QVERIFY(WinHelpA(&dono, Manual(), HELP_FINDER, "0"));
+    QTextBrowser *j = Janela_Ajuda();
+    QVERIFY(j);
+    QVERIFY(j->toPlainText().contains(QStringLiteral("Manual do Usuário")));
+    QVERIFY(WinHelpA(&dono, Manual(), HELP_CONTENTS, nullptr));
+    QCOMPARE(Janela_Ajuda(), j);
+    QVERIFY(WinHelpA(&dono, QString(), HELP_QUIT, nullptr));
+    QTRY_VERIFY(!Janela_Ajuda());
+}
+
+void TstAjuda::manual_explica_cada_mensagem()
+{
+    QFile f(Manual());
+    QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(Manual()));
+    const QString texto = QString::fromUtf8(f.readAll());
+    QStringList faltam;
+    for (int n : {1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18})
+        if (!texto.contains(QStringLiteral("id=\"m%1\"><b>%1 - ").arg(n, 2, 10, QLatin1Char('0'))))
+            faltam << QString::number(n);
+    QVERIFY2(faltam.isEmpty(), qPrintable(faltam.join(u',')));
+    QVERIFY(texto.contains(QStringLiteral("13 - A máquina servidora não foi encontrada.Informe-se")));
+}
+
+QTEST_MAIN(TstAjuda)
+#include "tst_ajuda.moc"
