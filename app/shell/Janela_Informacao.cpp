@@ -10,7 +10,9 @@
 namespace {
 QFont Fonte_Padrao(double pontos)
 {
-    QFont f(QStringLiteral("MS Sans Serif"));
+    QFont f;
+    // Where MS Sans Serif is missing, a face of Arial's widths keeps the captions inside their labels.
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
     f.setPointSizeF(pontos);
     f.setBold(true);
     return f;

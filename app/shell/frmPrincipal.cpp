@@ -39,10 +39,10 @@ frmPrincipal::~frmPrincipal()
 void frmPrincipal::Criar_Menus()
 {
     mnuCad = menuBar()->addMenu(QStringLiteral("&Ação"));
-    const char16_t *acoes[] = {u"&Transmitir Pela Internet", u"&Reimprimir Recibo de Transmissão", u"-", u"&Sair"};
+    const char16_t *acoes[] = {u"&Transmitir Pela Internet", u"&Reimprimir Recibo de Transmissão", u"", u"&Sair"};
     for (int i = 0; i < 4; ++i) {
         QAction *a = mnuCad->addAction(QString::fromUtf16(acoes[i]));
-        a->setSeparator(i == 2);
+        a->setSeparator(i == 2); // item 2 of the array is the separator line
         connect(a, &QAction::triggered, this, [this, i] { mnuAcao_Click(i); });
         mnuAcao[size_t(i)] = a;
     }
