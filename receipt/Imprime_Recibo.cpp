@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <utility>
 
 const QString Mensagem_Impressora_Indisponivel =
     QStringLiteral("A impressora escolhida não se encontra disponível.") + QChar(13) +

@@ -47,8 +47,6 @@ private slots:
         Reiniciar_Impressora_Aplicacao();
     }
 
-    void impressora_atual_comeca_na_padrao() { QCOMPARE(Impressora_Aplicacao(), QString("Laser_A")); }
-
     void mesma_impressora_duas_vezes_nada_troca()
     {
         RoteiroMensagens roteiro;
@@ -69,12 +67,8 @@ private slots:
         QCOMPARE(Impressora_Salva, QString("Laser_A"));
         QCOMPARE(Impressora_Aplicacao(), QString("Laser_A"));
         QCOMPARE(Impressora_Atual, QString("Jato_C")); // the walk's loop variable ends on the last one
-        QVERIFY(roteiro.vistas().empty());
-    }
 
-    void nome_desconhecido_imprime_na_atual()
-    {
-        RoteiroMensagens roteiro;
+        // An unknown name is no failure: the receipt goes to the current printer.
         Imprime_Recibo(Registro_Teste(), "Nenhuma");
         QVERIFY(Impresso());
         QCOMPARE(Impressora_Aplicacao(), QString("Laser_A"));

@@ -1,4 +1,4 @@
-// The renderer on an image: the font, column positions by average character width, a Tab already
+// The renderer on an image: column positions by average character width, a Tab already
 // passed moving to the next line, and the whole receipt fitting on one page.
 #include "receipt/Desenho_Recibo.h"
 #include "tests/receipt/Registros_Teste.h"
@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPageLayout>
@@ -55,16 +54,6 @@ Item T(const char *s) { return {Item::Texto, 0, s}; }
 class tst_pagina_desenho : public QObject {
     Q_OBJECT
 private slots:
-    void fonte_do_recibo()
-    {
-        const QFont f = Fonte_Recibo();
-        QCOMPARE(f.pointSizeF(), 8.5);
-        QVERIFY(f.bold());
-        QVERIFY(!f.italic());
-        const QFontInfo info(f);
-        QVERIFY2(info.family().contains("Liberation Sans") || info.family() == "Arial", qPrintable(info.family()));
-    }
-
     void colunas_pela_largura_media()
     {
         for (int coluna : {1, 14, 41}) {
@@ -85,13 +74,6 @@ private slots:
         // On the next line the text starts at its column, not at the left edge.
         QImage segunda = duas.img.copy(0, int(duas.altura) + 1, duas.img.width(), int(duas.altura));
         QVERIFY(qAbs(Achar_Tinta(segunda).esquerda - 2 * duas.w) <= 2.0);
-    }
-
-    void linha_vazia_desce_uma_linha()
-    {
-        Desenho d({{}, {}, {T("|")}});
-        QCOMPARE(d.usado, 3 * d.altura);
-        QVERIFY(Achar_Tinta(d.img).topo >= 2 * d.altura);
     }
 
     // The widest line (the version at column 121) and all lines fit in an A4 or Letter printable area.

@@ -83,19 +83,6 @@ private slots:
             QCOMPARE(obtido[i], esperado[i]);
     }
 
-    // The first totals line of a movement file is placed by a blank run, the others by columns.
-    void itens_de_posicao()
-    {
-        const auto p = Montar_Pagina(Registro_Teste(), Agora);
-        QCOMPARE(p[22].front().tipo, Item::Spc);
-        QCOMPARE(p[22].front().n, 89);
-        QCOMPARE(p[23].front().tipo, Item::Tab);
-        QCOMPARE(p[5][2].tipo, Item::Tab);
-        QCOMPARE(p[5][2].n, 121);
-        // Texts are Windows-1252 bytes.
-        QCOMPARE(p[1][3].texto, std::string("Emiss\xE3o: "));
-    }
-
     void mes_fora_do_ano_sem_linha_de_referencia_data()
     {
         QTest::addColumn<QString>("mes");
@@ -114,13 +101,6 @@ private slots:
         QCOMPARE(l[11], Regua); // the rule follows the blank after the register line
         for (const QString &s : l)
             QVERIFY(!s.contains("REFERÊNCIA"));
-    }
-
-    void mes_com_branco_a_esquerda()
-    {
-        Campos_Teste c;
-        c.mes = " 3";
-        QCOMPARE(Texto(Registro_Teste(c))[11], Col(53, "REFERÊNCIA : Março de 2024"));
     }
 
     // Printing does not zero-pad the identifier (the preview does).
