@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <memory>
@@ -58,7 +57,7 @@ void frmPrincipal::Criar_Menus()
 void frmPrincipal::mnuCad_Click()
 {
     // The bare name: the history of the directory the program was started from.
-    mnuAcao[1]->setEnabled(QFileInfo::exists(QString::fromLatin1(Historico_Transmissoes)));
+    mnuAcao[1]->setEnabled(Historico_Existe());
 }
 
 void frmPrincipal::mnuAcao_Click(int index)
