@@ -59,7 +59,7 @@ int Marca_Para(const std::string &texto)
 std::string Texto_Declaracao(const Modelo_Declaracao &m)
 {
     std::string cab(150, ' ');
-    cab.replace(0, 9, "CABECALHO");
+    cab.replace(0, 9, "0ZELTA001"); // a header carries none of the letters B, C, X first
     cab.replace(9, 2, Ajustar(m.mes, 2));
     cab.replace(11, 4, Ajustar(m.ano, 4));
     cab.replace(21, 1, Ajustar(m.tipo_identificador, 1));

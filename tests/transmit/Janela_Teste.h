@@ -1,0 +1,89 @@
+#pragma once
+// A transmit window without widgets: keeps each control's state and logs what the command does.
+#include "platform/Socketout.h"
+#include "platform/Zip.h"
+#include "transmit/Janela_Transmissao.h"
+#include "transmit/Relogio.h"
+
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <thread>
+
+struct Estado_Controle {
+    bool habilitado = true;
+    bool visivel = true;
+    QString legenda;
+    int topo = 0;
+};
+
+class Janela_Teste : public Janela_Transmissao {
+public:
+    Janela_Teste()
+    {
+        controles[Controle::cmdTransmitir].legenda = QStringLiteral("&Transmitir");
+        controles[Controle::txtPercentual].legenda = QStringLiteral("Conectando servidor...");
+        for (Controle c : {Controle::txtPercentual, Controle::Label2, Controle::Label3, Controle::Label13,
+                           Controle::cmb_print, Controle::cmdImprimir})
+            controles[c].visivel = false;
+    }
+
+    int Indice_Arquivo() override { return nome.empty() ? -1 : 0; }
+    std::string Nome_Arquivo() override { return nome; }
+    std::string Pasta() override { return pasta; }
+    void Foco_Lista_Arquivos() override { log << "foco filList"; }
+
+    QString Legenda(Controle c) override { return controles[c].legenda; }
+    void Definir_Legenda(Controle c, const QString &t) override
+    {
+        controles[c].legenda = t;
+        if (c == Controle::txtPercentual)
+            progresso << t;
+    }
+    void Habilitar(Controle c, bool sim) override
+    {
+        controles[c].habilitado = sim;
+        log << QStringLiteral("habilitar %1 %2").arg(int(c)).arg(sim);
+    }
+    void Mostrar(Controle c, bool sim) override { controles[c].visivel = sim; }
+    void Definir_Topo(Controle c, int twips) override { controles[c].topo = twips; }
+    void Definir_Altura_Janela(int twips) override { altura = twips; }
+
+    Socketout &Socket() override { return *socket; }
+    Zip &Compactador() override { return *zip; }
+
+    void Mostrar_Visualizar() override { log << "visualizar"; }
+    void Mostrar_Reimpressao() override { log << "reimpressao"; }
+    void Processar_Eventos() override { ++eventos; }
+    void Fechar() override
+    {
+        log << "fechar";
+        if (socket->Conectado())
+            socket->Fechar_Conexao();
+        fechada = true;
+    }
+
+    std::string nome, pasta;
+    std::map<Controle, Estado_Controle> controles;
+    int altura = 4000;
+    bool fechada = false;
+    int eventos = 0;
+    QStringList log, progresso;
+    std::unique_ptr<Socketout> socket = std::make_unique<Socketout>();
+    std::unique_ptr<Zip> zip = std::make_unique<Zip>();
+};
+
+// A clock that runs fast: each second of pause takes a few real milliseconds, so a reply from a
+// loopback server arrives well within the first poll while the suite stays quick.
+class Relogio_Rapido : public Relogio {
+public:
+    double Hora_Do_Dia() override { return agora; }
+    void Esperar(double s) override
+    {
+        agora += s;
+        pausado += s;
+        std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long>(s * 4000)));
+    }
+    double agora = 36000;
+    double pausado = 0;
+};
