@@ -20,7 +20,8 @@ struct Opcoes {
 
     // Misbehaviour for tests of the client.
     std::optional<std::string> resposta_fixa; // replied to the last block instead of judging it
-    bool sem_resposta = false;                // the last block gets no reply
+    bool sem_resposta = false;                // the last block gets no reply; the connection stays open
+                                              // until the client closes it (15 minutes at most)
     int resposta_partida_ms = -1;             // >= 0: the last reply goes in two pieces, this far apart
     int reset_apos = 0;                       // > 0: reset the connection after this block
     int fechar_apos = 0;                      // > 0: close the connection after this block

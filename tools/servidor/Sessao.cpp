@@ -18,6 +18,8 @@ namespace servidor {
 
 namespace {
 
+constexpr int Espera_Sem_Resposta_ms = 15 * 60 * 1000;
+
 enum class Leitura { Completa, Fechada, Ociosa, Falha };
 
 // Waits up to `ms` for bytes; Completa when some can be read.
@@ -208,8 +210,13 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par)
         }
         log(c->nome + " (" + std::to_string(c->total) + " blocos): " + nota);
         m = Montagem();
-        if (o.sem_resposta)
-            continue;
+        if (o.sem_resposta) {
+            // Keep the client waiting (it asks its user whether to go on) until it gives up.
+            std::string descarte;
+            while (Ler_Algo(fd, descarte, 4096, Espera_Sem_Resposta_ms) == Leitura::Completa)
+                descarte.clear();
+            return Fim_Sessao::Fechar;
+        }
         if (o.resposta_partida_ms >= 0 && resposta.size() > 1) {
             const size_t meio = resposta.size() / 2;
             if (!Enviar(fd, std::string_view(resposta).substr(0, meio)))
