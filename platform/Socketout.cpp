@@ -2,6 +2,7 @@
 
 #include "platform/Erro_Execucao.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -205,23 +206,20 @@ std::string Socketout::Receber_Dados(int n)
     if (fd_ < 0)
         Falha(ENOTCONN);
     std::string dados;
-    if (n <= 0)
-        return dados;
-    dados.resize(static_cast<size_t>(n));
-    size_t lidos = 0;
-    while (lidos < dados.size()) {
-        ssize_t r = ::recv(fd_, dados.data() + lidos, dados.size() - lidos, MSG_DONTWAIT);
+    char pedaco[4096];
+    while (dados.size() < static_cast<size_t>(std::max(n, 0))) {
+        const size_t falta = std::min(sizeof pedaco, static_cast<size_t>(n) - dados.size());
+        ssize_t r = ::recv(fd_, pedaco, falta, MSG_DONTWAIT);
         if (r > 0) {
-            lidos += static_cast<size_t>(r);
+            dados.append(pedaco, static_cast<size_t>(r));
             continue;
         }
         if (r < 0 && errno == EINTR)
             continue;
-        if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && lidos == 0)
+        if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK && dados.empty())
             Falha(errno);
         break;  // nothing more waiting, or the peer closed after what was read
     }
-    dados.resize(lidos);
     return dados;
 }
 

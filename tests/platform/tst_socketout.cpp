@@ -111,6 +111,15 @@ private slots:
         QCOMPARE(Esperar_Bytes(s), 2);
         QCOMPARE(s.Receber_Dados(2), std::string("OK"));
         QCOMPARE(s.Receber_Dados(10), std::string()); // nothing waits: returns at once
+        // A long reply: a part when asked for less, the rest when asked for more than waits.
+        std::string longa(10000, '\0');
+        for (size_t i = 0; i < longa.size(); ++i) longa[i] = char(i % 251);
+        Enviar_Tudo(c, longa);
+        for (int i = 0; i < 300 && s.Bytes_Disponiveis() < 10000; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QCOMPARE(s.Bytes_Disponiveis(), 10000);
+        QCOMPARE(s.Receber_Dados(3), longa.substr(0, 3));
+        QCOMPARE(s.Receber_Dados(1 << 20), longa.substr(3));
         s.Fechar_Conexao();
         QVERIFY(!s.Conectado());
         QCOMPARE(Ler(c, 1), std::string()); // the peer sees the close
