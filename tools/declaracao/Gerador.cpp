@@ -35,7 +35,7 @@ std::string Data(long long indice)
 {
     const int dia = 1 + static_cast<int>(indice % 28), mes = 1 + static_cast<int>(indice % 12);
     const int ano = 1960 + static_cast<int>(indice % 40);
-    char b[9];
+    char b[16];
     std::snprintf(b, sizeof b, "%02d%02d%04d", dia, mes, ano);
     return b;
 }
