@@ -1,5 +1,6 @@
 #include "platform/Ajuda.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
@@ -60,4 +61,13 @@ bool WinHelpA(QWidget *janela, const QString &arquivo, unsigned comando, const c
     } catch (...) {
         return false;
     }
+}
+
+QString Arquivo_Ajuda(const QString &pasta_programa)
+{
+    const QDir pasta(pasta_programa);
+    const QString ao_lado = pasta.filePath(QStringLiteral("Ajuda.hlp"));
+    if (QFileInfo::exists(ao_lado))
+        return ao_lado;
+    return QDir::cleanPath(pasta.filePath(QStringLiteral("../share/zeltanet/Ajuda.hlp")));
 }

@@ -13,3 +13,7 @@ constexpr unsigned HELP_FINDER = 11;  // the same here: the manual has its own c
 // `dados` is not used by these commands. Returns false when the file cannot be read or the
 // command is unknown; never throws.
 bool WinHelpA(QWidget *janela, const QString &arquivo, unsigned comando, const char *dados);
+
+// Where the manual "Ajuda.hlp" of a program in `pasta_programa` is: beside the program (a build
+// folder), else in the installed layout's ../share/zeltanet.
+QString Arquivo_Ajuda(const QString &pasta_programa);

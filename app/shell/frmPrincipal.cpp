@@ -102,8 +102,7 @@ void frmPrincipal::mnuHelp_Click()
 {
     // Help is a convenience: whatever goes wrong, the user sees nothing.
     try {
-        WinHelpA(this, QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Ajuda.hlp")),
-                 HELP_FINDER, "0");
+        WinHelpA(this, Arquivo_Ajuda(QCoreApplication::applicationDirPath()), HELP_FINDER, "0");
     } catch (...) {
     }
 }
