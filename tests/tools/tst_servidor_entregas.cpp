@@ -3,7 +3,6 @@
 
 #include <QtTest>
 
-#include <ctime>
 #include <set>
 
 namespace {
@@ -45,14 +44,14 @@ private slots:
             auto [arquivo, declaracao] = Arquivo_De(tamanhos[i], std::to_string(i));
             QCOMPARE(arquivo.size(), tamanhos[i]);
             QCOMPARE(Total_Blocos(arquivo), blocos[i]);
-            const std::time_t antes = std::time(nullptr);
+            const QDateTime antes = QDateTime::currentDateTime();
             const std::string r = Entregar(s.porta, arquivo, "ABC.MMM");
-            const std::time_t depois = std::time(nullptr);
+            const QDateTime depois = QDateTime::currentDateTime();
             QCOMPARE(r.size(), size_t(23));
             QCOMPARE(r.substr(0, 9), "0" + QString::asprintf("%08d", i + 1).toStdString());
             const std::string quando = r.substr(9);
-            QVERIFY2(quando == servidor::Data_Hora_Recepcao(antes) || quando == servidor::Data_Hora_Recepcao(depois),
-                     quando.c_str());
+            const QDateTime recebido = QDateTime::fromString(QString::fromStdString(quando), "ddMMyyyyHHmmss");
+            QVERIFY2(recebido >= antes.addMSecs(-antes.time().msec()) && recebido <= depois, quando.c_str());
             QCOMPARE(Ler_Arquivo(Caminho_Guardado(dir, r, "ABC.MMM")), declaracao);
         }
         // A deflated archive is unpacked the same way.

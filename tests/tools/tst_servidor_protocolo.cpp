@@ -115,15 +115,6 @@ private slots:
         QCOMPARE(Julgar_Competencia(p, '1', set), std::string("5082024"));
     }
 
-    void respostas()
-    {
-        QCOMPARE(Resposta_Recibo('0', 42, "08122026183005"), std::string("00000004208122026183005"));
-        QCOMPARE(Resposta_Recibo('7', 42, "08122026183005").size(), size_t(23));
-        std::tm t{};
-        t.tm_mday = 3; t.tm_mon = 1; t.tm_year = 124; t.tm_hour = 4; t.tm_min = 5; t.tm_sec = 6; t.tm_isdst = -1;
-        QCOMPARE(Data_Hora_Recepcao(std::mktime(&t)), std::string("03022024040506"));
-    }
-
     void opcoes()
     {
         std::string erro;
