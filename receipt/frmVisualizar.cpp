@@ -19,7 +19,7 @@ struct Posicao {
     Ajuste ajuste;
 };
 
-// Design positions in twips inside the frame.
+// Design positions in twips inside the frame (no size for labels sized to their caption).
 const std::map<QString, Posicao> &Posicoes()
 {
     static const std::map<QString, Posicao> p{
@@ -27,18 +27,18 @@ const std::map<QString, Posicao> &Posicoes()
         {"Label1", {2040, 600, 2565, 240, Ajuste::Centro}},
         {"Label11", {120, 960, 3252, 360, Ajuste::Nenhum}},
         {"Label10", {120, 1320, 3252, 360, Ajuste::Nenhum}},
-        {"Label9", {6495, 1320, 0, 195, Ajuste::Direita}},
-        {"Label12", {120, 1635, 0, 195, Ajuste::Esquerda}},
-        {"Label13", {120, 1890, 0, 195, Ajuste::Esquerda}},
+        {"Label9", {6495, 1320, 0, 0, Ajuste::Direita}},
+        {"Label12", {120, 1635, 0, 0, Ajuste::Esquerda}},
+        {"Label13", {120, 1890, 0, 0, Ajuste::Esquerda}},
         {"Label14", {120, 2150, 2292, 288, Ajuste::Nenhum}},
-        {"Label2", {6495, 2280, 0, 195, Ajuste::Direita}},
-        {"Label3", {6495, 2520, 0, 195, Ajuste::Direita}},
-        {"Label5", {6495, 2760, 0, 195, Ajuste::Direita}},
+        {"Label2", {6495, 2280, 0, 0, Ajuste::Direita}},
+        {"Label3", {6495, 2520, 0, 0, Ajuste::Direita}},
+        {"Label5", {6495, 2760, 0, 0, Ajuste::Direita}},
         {"Label15", {120, 2760, 1450, 285, Ajuste::Nenhum}},
-        {"Label6", {6495, 3000, 0, 195, Ajuste::Direita}},
+        {"Label6", {6495, 3000, 0, 0, Ajuste::Direita}},
         {"Label16", {120, 3000, 2175, 285, Ajuste::Nenhum}},
-        {"Label7", {6495, 3240, 0, 195, Ajuste::Direita}},
-        {"Label8", {6495, 3480, 0, 195, Ajuste::Direita}},
+        {"Label7", {6495, 3240, 0, 0, Ajuste::Direita}},
+        {"Label8", {6495, 3480, 0, 0, Ajuste::Direita}},
         {"Label17", {120, 3840, 4332, 420, Ajuste::Nenhum}},
     };
     return p;
