@@ -158,6 +158,8 @@ void frmInicio::Form_Load()
 
 void frmInicio::done(int resultado)
 {
+    if (Em_Transmissao_)
+        return;
     Form_Unload();
     QDialog::done(resultado);
 }

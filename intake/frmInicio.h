@@ -3,6 +3,8 @@
 // buttons and the controls of the progress and receipt stages. The transmit command drives the
 // public controls; the chooser's coupling and the window's load and unload live here.
 #include "platform/Socketout.h"
+#include "platform/Zip.h"
+#include "transmit/Comando_Transmitir.h"
 
 #include <QDialog>
 #include <QHash>
@@ -16,6 +18,7 @@ class QPushButton;
 class Lista_Arquivos;
 class Lista_Pastas;
 class Lista_Unidades;
+class Relogio;
 
 class frmInicio : public QDialog {
     Q_OBJECT
@@ -46,7 +49,16 @@ public:
     std::unique_ptr<Socketout> Socketout_;
     void Trocar_Socket(std::unique_ptr<Socketout> novo);
 
-    void done(int resultado) override; // every way of closing the window passes here
+    // The zip component that packs the declaration.
+    std::unique_ptr<Zip> Zip_ = std::make_unique<Zip>();
+    // Where the transmit command sends and the clock its pauses read; tests change both.
+    Ajustes_Transmissao Ajustes_ = Ajustes_Padrao();
+    Relogio *Relogio_ = nullptr; // null: the system clock
+
+    // Every way of closing the window passes here; ignored while a transmission runs.
+    void done(int resultado) override;
+    // The transmit command ends with the window closed.
+    void Fechar_Pelo_Comando();
 
 public slots:
     void cmdTransmitir_Click();
@@ -66,6 +78,7 @@ private:
     void txtTipoArq_GotFocus();
     void cmdSair_Click();
 
+    bool Em_Transmissao_ = false;
     // The folder last opened on each drive, so going back to a drive returns there.
     QHash<QString, QString> Ultima_Pasta_;
 };

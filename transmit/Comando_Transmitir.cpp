@@ -15,6 +15,7 @@
 #include "transmit/Mensagens.h"
 #include "transmit/Relogio.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstdio>
 #include <new>
@@ -86,8 +87,12 @@ bool Comando_Transmitir::Verificar()
         janela_.Foco_Lista_Arquivos();
         return false;
     }
-    nome_ = janela_.Nome_Arquivo();
-    caminho_ = Caminho_Declaracao(janela_.Pasta(), nome_);
+    // The name travels in the block header and the record as Windows-1252; the file is opened
+    // by its name in the file system's encoding.
+    const QString nome = janela_.Nome_Arquivo();
+    nome_ = Para_1252(nome);
+    caminho_ = Caminho_Declaracao(QFile::encodeName(janela_.Pasta()).toStdString(),
+                                  QFile::encodeName(nome).toStdString());
     const Resultado_Verificacao r = Verificar_Declaracao(caminho_, declaracao_);
     if (r == Resultado_Verificacao::Aceito)
         return true;

@@ -17,8 +17,8 @@ public:
 
     // The chooser.
     virtual int Indice_Arquivo() = 0;           // filList.ListIndex, -1 with nothing selected
-    virtual std::string Nome_Arquivo() = 0;     // the selected name as listed (file-system bytes)
-    virtual std::string Pasta() = 0;            // dirList.Path
+    virtual QString Nome_Arquivo() = 0;         // the selected name as listed
+    virtual QString Pasta() = 0;                // dirList.Path
     virtual void Foco_Lista_Arquivos() = 0;
 
     // Controls.

@@ -4,6 +4,7 @@
 #include "app/shell/Area_Principal.h"
 #include "app/shell/frmSobre.h"
 #include "app/shell/frmSuporte.h"
+#include "history/frmReimpressao.h"
 #include "history/Historico.h"
 #include "intake/frmInicio.h"
 #include "platform/Ajuda.h"
@@ -83,6 +84,7 @@ void frmPrincipal::Abrir_Inicio()
 
 void frmPrincipal::Abrir_Reimpressao()
 {
+    frmReimpressao::Mostrar(this);
 }
 
 void frmPrincipal::Sair()

@@ -29,8 +29,8 @@ public:
     }
 
     int Indice_Arquivo() override { return nome.empty() ? -1 : 0; }
-    std::string Nome_Arquivo() override { return nome; }
-    std::string Pasta() override { return pasta; }
+    QString Nome_Arquivo() override { return QString::fromStdString(nome); }
+    QString Pasta() override { return QString::fromStdString(pasta); }
     void Foco_Lista_Arquivos() override { log << "foco filList"; }
 
     QString Legenda(Controle c) override { return controles[c].legenda; }

@@ -1,0 +1,91 @@
+#include "intake/frmInicio_janela.h"
+
+#include "app/CIS_000.h"
+#include "history/frmReimpressao.h"
+#include "intake/Lista_Arquivos.h"
+#include "intake/Lista_Pastas.h"
+#include "intake/Lista_Unidades.h"
+#include "intake/frmInicio.h"
+#include "receipt/frmVisualizar.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+int frmInicio_Janela::Indice_Arquivo() { return f_.filList->ListIndex(); }
+
+QString frmInicio_Janela::Nome_Arquivo() { return f_.filList->List(f_.filList->ListIndex()); }
+
+QString frmInicio_Janela::Pasta() { return f_.dirList->Path(); }
+
+void frmInicio_Janela::Foco_Lista_Arquivos() { f_.filList->setFocus(); }
+
+QWidget *frmInicio_Janela::Widget(Controle c)
+{
+    switch (c) {
+    case Controle::cmdTransmitir: return f_.cmdTransmitir;
+    case Controle::cmdSair: return f_.cmdSair;
+    case Controle::filList: return f_.filList;
+    case Controle::dirList: return f_.dirList;
+    case Controle::txtTipoArq: return f_.txtTipoArq;
+    case Controle::drvList: return f_.drvList;
+    case Controle::txtPercentual: return f_.txtPercentual;
+    case Controle::Text1: return f_.Text1;
+    case Controle::Label1: return f_.Label1;
+    case Controle::Label2: return f_.Label2;
+    case Controle::Label3: return f_.Label3;
+    case Controle::Label13: return f_.Label13;
+    case Controle::cmb_print: return f_.cmb_print;
+    case Controle::cmdImprimir: return f_.cmdImprimir;
+    }
+    return nullptr;
+}
+
+QString frmInicio_Janela::Legenda(Controle c)
+{
+    QWidget *w = Widget(c);
+    if (auto *b = qobject_cast<QPushButton *>(w))
+        return b->text();
+    if (auto *l = qobject_cast<QLabel *>(w))
+        return l->text();
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        return e->text();
+    return {};
+}
+
+void frmInicio_Janela::Definir_Legenda(Controle c, const QString &texto)
+{
+    QWidget *w = Widget(c);
+    if (auto *b = qobject_cast<QPushButton *>(w))
+        b->setText(texto);
+    else if (auto *l = qobject_cast<QLabel *>(w))
+        l->setText(texto);
+    else if (auto *e = qobject_cast<QLineEdit *>(w))
+        e->setText(texto);
+}
+
+void frmInicio_Janela::Habilitar(Controle c, bool sim) { Widget(c)->setEnabled(sim); }
+
+void frmInicio_Janela::Mostrar(Controle c, bool sim) { Widget(c)->setVisible(sim); }
+
+void frmInicio_Janela::Definir_Topo(Controle c, int twips)
+{
+    QWidget *w = Widget(c);
+    w->move(w->x(), Twips_Y(twips));
+}
+
+void frmInicio_Janela::Definir_Altura_Janela(int twips) { f_.setFixedHeight(Twips_Y(twips)); }
+
+Socketout &frmInicio_Janela::Socket() { return *f_.Socketout_; }
+
+Zip &frmInicio_Janela::Compactador() { return *f_.Zip_; }
+
+void frmInicio_Janela::Mostrar_Visualizar() { frmVisualizar::Mostrar(&f_); }
+
+void frmInicio_Janela::Mostrar_Reimpressao() { frmReimpressao::Mostrar(&f_); }
+
+void frmInicio_Janela::Processar_Eventos() { QCoreApplication::processEvents(); }
+
+void frmInicio_Janela::Fechar() { f_.Fechar_Pelo_Comando(); }

@@ -1,0 +1,36 @@
+#pragma once
+// The transmit window as the transmit command sees it: its controls by name, its components,
+// and the windows it opens.
+#include "transmit/Janela_Transmissao.h"
+
+class frmInicio;
+class QWidget;
+
+class frmInicio_Janela : public Janela_Transmissao {
+public:
+    explicit frmInicio_Janela(frmInicio &janela) : f_(janela) {}
+
+    int Indice_Arquivo() override;
+    QString Nome_Arquivo() override;
+    QString Pasta() override;
+    void Foco_Lista_Arquivos() override;
+
+    QString Legenda(Controle c) override;
+    void Definir_Legenda(Controle c, const QString &texto) override;
+    void Habilitar(Controle c, bool sim) override;
+    void Mostrar(Controle c, bool sim) override;
+    void Definir_Topo(Controle c, int twips) override;
+    void Definir_Altura_Janela(int twips) override;
+
+    Socketout &Socket() override;
+    Zip &Compactador() override;
+
+    void Mostrar_Visualizar() override;
+    void Mostrar_Reimpressao() override;
+    void Processar_Eventos() override;
+    void Fechar() override;
+
+private:
+    QWidget *Widget(Controle c);
+    frmInicio &f_;
+};
