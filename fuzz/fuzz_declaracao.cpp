@@ -2,8 +2,8 @@
 // under them compared with a plain splitter over the same bytes.
 //
 // A first byte 0xFF or 0xFE moves the rest of the input up to the reader's 1 MiB block edge
-// (the next two bytes say how far before it the input starts), behind short lines (0xFF) or
-// one long line without end (0xFE), so the cases where a line crosses blocks are reached.
+// (the next two bytes say how far before it the input starts), behind lines of 4000 bytes
+// (0xFF) or one long line without end (0xFE), so the cases where a line crosses blocks are reached.
 #include "fuzz/Apoio_Fuzz.h"
 #include "intake/Leitor_Linhas.h"
 #include "intake/Verificacao.h"
@@ -49,15 +49,14 @@ std::string Montar_Arquivo(const uint8_t *dados, size_t tamanho)
     const size_t antes = (dados[1] | size_t(dados[2]) << 8) % 4096;
     std::string arquivo(Leitor_Linhas::Tamanho_Bloco - antes, 'F');
     if (dados[0] == 0xFF)
-        for (size_t i = 99; i < arquivo.size(); i += 100)
+        for (size_t i = 3999; i < arquivo.size(); i += 4000)
             arquivo[i] = '\r';
     arquivo.append(bruto, 3);
     return arquivo;
 }
 
-void Conferir_Leitor(const std::string &caminho, const std::string &bytes)
+void Conferir_Leitor(const std::string &caminho, const std::vector<Linha_Esperada> &esperadas)
 {
-    const std::vector<Linha_Esperada> esperadas = Separar(bytes);
     Leitor_Linhas leitor(caminho);
     Linha_Lida lida;
     for (const Linha_Esperada &e : esperadas) {
@@ -69,10 +68,9 @@ void Conferir_Leitor(const std::string &caminho, const std::string &bytes)
     EXIGIR(!leitor.Proxima(lida));
 }
 
-int16_t Tipo_Esperado(const std::string &bytes)
+int16_t Tipo_Esperado(const std::vector<Linha_Esperada> &linhas)
 {
     bool tem_c = false, tem_x = false;
-    const std::vector<Linha_Esperada> linhas = Separar(bytes);
     for (size_t i = 1; i < linhas.size(); ++i) {
         const std::string &t = linhas[i].texto;
         tem_c = tem_c || (!t.empty() && t[0] == 'C');
@@ -89,12 +87,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dados, size_t tamanho)
     const std::string bytes = Montar_Arquivo(dados, tamanho);
     const std::string &caminho = arquivo.Gravar(bytes);
 
-    Conferir_Leitor(caminho, bytes);
+    const std::vector<Linha_Esperada> linhas = Separar(bytes);
+    Conferir_Leitor(caminho, linhas);
 
     try {
         const int16_t tipo = Verifica_TpArquivo(caminho);
         EXIGIR(!bytes.empty());
-        EXIGIR(tipo == Tipo_Esperado(bytes));
+        EXIGIR(tipo == Tipo_Esperado(linhas));
     } catch (const Erro_Execucao &) {
         EXIGIR(bytes.empty());
     }
