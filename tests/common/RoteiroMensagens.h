@@ -27,7 +27,12 @@ public:
 
     const std::vector<Mensagem_Vista> &vistas() const { return vistas_; }
     QStringList textos() const;
-    void limpar() { vistas_.clear(); }
+    // Forgets the boxes shown and the answers not used.
+    void limpar()
+    {
+        vistas_.clear();
+        respostas_.clear();
+    }
 
 private:
     std::vector<Mensagem_Vista> vistas_;
