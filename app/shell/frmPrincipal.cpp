@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <memory>
