@@ -37,6 +37,16 @@ class TstTransmitirJanela : public QObject {
         QCOMPARE(f.filList->List(f.filList->ListIndex()), nome);
     }
 
+    // The window pointed at the test's server and fast clock, the sample file chosen.
+    void Preparar(frmInicio &f, uint16_t porta)
+    {
+        f.Ajustes_.servidor = "127.0.0.1";
+        f.Ajustes_.porta = porta;
+        f.Relogio_ = &relogio_;
+        f.show();
+        Escolher(f, "ENTREGA.MOV");
+    }
+
 private slots:
     void init()
     {
@@ -54,11 +64,7 @@ private slots:
         RoteiroMensagens r;
         r.responder(Resposta::Sim);
         frmInicio f;
-        f.Ajustes_.servidor = "127.0.0.1";
-        f.Ajustes_.porta = s.porta;
-        f.Relogio_ = &relogio_;
-        f.show();
-        Escolher(f, "ENTREGA.MOV");
+        Preparar(f, s.porta);
         bool visivel_durante = false;
         r.ao_mostrar([&](const Mensagem_Vista &) {
             f.close(); // the close box while the command runs is ignored
@@ -95,11 +101,7 @@ private slots:
         RoteiroMensagens r;
         r.responder(Resposta::Sim);
         frmInicio f;
-        f.Ajustes_.servidor = "127.0.0.1";
-        f.Ajustes_.porta = s.porta;
-        f.Relogio_ = &relogio_;
-        f.show();
-        Escolher(f, "ENTREGA.MOV");
+        Preparar(f, s.porta);
         QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
         QCOMPARE(r.textos(), (QStringList{Mensagem::Confirmacao_03, Mensagem::Descompactacao_07}));
         QVERIFY(!f.isVisible());
