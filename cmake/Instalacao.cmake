@@ -1,8 +1,6 @@
 # Install layout and the Debian package (cpack -G DEB). Included last by the top CMakeLists.txt,
 # when every executable target exists.
 include(GNUInstallDirs)
-# `install` and cpack copy what is built; they do not build the tests and benchmarks first.
-set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 set(ZELTA_PACOTE ${CMAKE_SOURCE_DIR}/packaging)
 
