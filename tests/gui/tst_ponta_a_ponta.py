@@ -1,0 +1,205 @@
+"""One whole delivery through the real windows, typed on the keyboard as a person would.
+
+The real `zeltanet` runs on its own Xvfb display, in a scratch folder holding a sample declaration,
+against the local reception server on port 2500 (the program's fixed port). The test transmits the
+file, previews the receipt, goes back, opens the reprint window and ends the program with "&Sair",
+keeping a screenshot of every step.
+"""
+import argparse
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from janela_real import (MENSAGEM, PRINCIPAL, REIMPRIMIR, TRANSMITIR, VISUALIZAR, Tela,  # noqa: E402
+                         abrir_zeltanet, encerrar, esperar, executar_teste, exigir_vivo, falhar, iniciar)
+
+PORTA = 2500
+ARQUIVO = "TESTE.MOV"
+TAMANHO_LINHA = 181  # 179 record bytes + CR LF
+# "Visualizar" in the receipt state: left 1920, top 4680, 1000 x 375 twips, in pixels at 96 dpi.
+BOTAO_VISUALIZAR = (128, 312, 67, 25)
+
+
+def sondar_servidor():
+    """Whether whatever listens on port 2500 speaks the block protocol: one intermediate block
+    must be answered "OK". Returns None when nothing listens there."""
+    try:
+        s = socket.create_connection(("127.0.0.1", PORTA), timeout=5)
+    except OSError:
+        return None
+    with s:
+        cabecalho = b"1" + b"SONDA.MOV".rjust(12) + b"00001" + b"00002"
+        try:
+            s.sendall(cabecalho + b"\0" * 1000)
+            resposta = s.recv(16)
+        except OSError as e:
+            return f"não respondeu ao protocolo ({e})"
+    return True if resposta == b"OK" else f"respondeu {resposta!r} a um bloco intermediário"
+
+
+def servidor_de_recepcao(programa, pasta):
+    """Starts the local reception server on port 2500, or uses the one already there when it
+    answers the protocol. Returns (process or None, path of its log)."""
+    situacao = sondar_servidor()
+    if situacao is True:
+        print("usando o servidor de recepção que já escuta na porta 2500")
+        return None, None
+    if situacao is not None:
+        falhar(f"a porta {PORTA} está ocupada por algo que não é um servidor de recepção: {situacao}")
+    log = os.path.join(pasta, "servidor.log")
+    with open(log, "wb") as saida:
+        p = iniciar([programa, "--porta", str(PORTA), "--dados", os.path.join(pasta, "dados")],
+                    stdout=saida, stderr=subprocess.STDOUT)
+    if not esperar(lambda: p.poll() is not None or sondar_servidor() is not None, 10) or p.poll() is not None:
+        falhar(f"o servidor de recepção não abriu a porta {PORTA}: " + open(log, errors="replace").read())
+    return p, log
+
+
+def conferir_historico(pasta, log_servidor):
+    """The history holds exactly one entry: the sample file, with the code the server gave."""
+    with open(os.path.join(pasta, "Zelta.ret"), "rb") as f:
+        dados = f.read()
+    if len(dados) != TAMANHO_LINHA or not dados.endswith(b"\r\n"):
+        falhar(f"Zelta.ret deveria ter uma linha de {TAMANHO_LINHA} bytes; tem {len(dados)} bytes: {dados!r}")
+    registro = bytes(b - 10 for b in dados[:-2])
+    nome, codigo = registro[9:21], registro[21:29]
+    if registro[8:9] != b"1" or nome != ARQUIVO.encode().rjust(12) or not codigo.isdigit():
+        falhar(f"registro do recibo inesperado: {registro!r}")
+    if log_servidor:
+        m = re.search(r"recebido com o código (\d+)", open(log_servidor, errors="replace").read())
+        if not m or int(m.group(1)) != int(codigo):
+            falhar(f"o código {codigo!r} do histórico não é o que o servidor deu: {m and m.group(0)}")
+    return codigo.decode()
+
+
+def transmitir(tela, app, pasta):
+    tela.focar(PRINCIPAL)
+    tela.teclas("alt+a")
+    tela.capturar("menu-acao")
+    tela.teclas("t")
+    tela.focar(TRANSMITIR)
+    tela.capturar("janela-transmitir")
+    # The pattern box has the focus; the file list is two Tabs on, and space picks its first file.
+    tela.teclas("Tab", "Tab", "space")
+    tela.capturar("arquivo-escolhido")
+    tela.teclas("alt+t")
+    if not tela.janela(MENSAGEM, 10):
+        falhar("a confirmação 03 não apareceu depois de Transmitir")
+    tela.capturar("confirmacao-03")
+    tela.focar(MENSAGEM)
+    tela.teclas("s")
+
+    historico = os.path.join(pasta, "Zelta.ret")
+    time.sleep(2)
+    tela.capturar("transmitindo")
+    # One block takes 8-10 s because of the protocol's pauses.
+    if not esperar(lambda: os.path.exists(historico) or app.poll() is not None
+                   or not tela.janela(TRANSMITIR, 0) or tela.janela(MENSAGEM, 0), 40, 0.5):
+        falhar("nenhum recibo em 40 s")
+    exigir_vivo(app, "a transmissão")
+    if not os.path.exists(historico):
+        tela.capturar("falha-transmissao")
+        falhar("a transmissão terminou sem recibo (veja a última captura)")
+    time.sleep(1)  # the receipt state is set right after the history is written
+    tela.capturar("estado-recibo")
+
+
+def visualizar_e_voltar(tela, app):
+    # Without a window manager the keyboard goes nowhere once the confirmation closed: give it
+    # back. "Visualizar" has no access letter and the transmission disabled whatever had the
+    # focus, so Tab on, as a person would, until its focus frame shows.
+    wid = tela.focar(TRANSMITIR)
+    x, y = tela.origem(wid)
+    botao = (x + BOTAO_VISUALIZAR[0], y + BOTAO_VISUALIZAR[1], BOTAO_VISUALIZAR[2], BOTAO_VISUALIZAR[3])
+    for _ in range(6):
+        if tela.tem_foco(*botao):
+            break
+        tela.teclas("Tab")
+    else:
+        tela.capturar("foco-perdido")
+        falhar("o foco não chegou ao botão Visualizar com Tab")
+    tela.teclas("space")
+    if not tela.janela(VISUALIZAR, 10):
+        tela.capturar("sem-visualizar")
+        falhar("o botão Visualizar não abriu o recibo na tela")
+    tela.capturar("visualizar")
+    tela.focar(VISUALIZAR)
+    tela.teclas("alt+o")
+    if not tela.sumiu(VISUALIZAR):
+        falhar("&Ok não fechou a visualização")
+    tela.focar(TRANSMITIR)
+    tela.teclas("alt+v")
+    if not tela.sumiu(TRANSMITIR):
+        falhar("&Voltar não fechou a janela de transmissão")
+    exigir_vivo(app, "a volta à janela principal")
+    tela.capturar("principal-de-novo")
+
+
+def reimprimir_e_sair(tela, app):
+    tela.focar(PRINCIPAL)
+    tela.teclas("alt+a")
+    tela.capturar("menu-com-reimprimir")
+    tela.teclas("r")
+    if not tela.janela(REIMPRIMIR, 10):
+        tela.capturar("sem-reimprimir")
+        falhar("o item Reimprimir não abriu a janela de reimpressão (estava desabilitado?)")
+    tela.capturar("reimprimir")
+    # From "&Voltar", Tab enters the grid, which picks its first row.
+    tela.focar(REIMPRIMIR)
+    tela.teclas("Tab")
+    tela.capturar("linha-escolhida")
+    tela.teclas("Escape")
+    if not tela.sumiu(REIMPRIMIR):
+        falhar("Esc não fechou a janela de reimpressão")
+    tela.focar(PRINCIPAL)
+    tela.teclas("alt+a", "s")
+    try:
+        app.wait(10)
+    except subprocess.TimeoutExpired:
+        falhar("&Sair não terminou o programa em 10 s")
+    if app.returncode != 0:
+        falhar(f"o programa terminou com o código {app.returncode}")
+
+
+def principal():
+    a = argparse.ArgumentParser()
+    a.add_argument("--zeltanet", required=True)
+    a.add_argument("--servidor", required=True)
+    a.add_argument("--declaracao", required=True)
+    a.add_argument("--capturas", required=True)
+    opcoes = a.parse_args()
+
+    inicio = time.monotonic()
+    tela = Tela(opcoes.capturas)
+    # Kept after the run (beside the screenshots) for the logs; cleared at the next one.
+    rascunho = os.path.join(os.path.dirname(os.path.abspath(opcoes.capturas)), "rascunho")
+    shutil.rmtree(rascunho, ignore_errors=True)
+    os.makedirs(rascunho)
+    servidor, log_servidor = servidor_de_recepcao(opcoes.servidor, rascunho)
+    pasta = os.path.join(rascunho, "trabalho")
+    os.makedirs(pasta)
+    # A name of its own, so a server that keeps its history never sees these bytes twice.
+    subprocess.run([opcoes.declaracao, "gerar", "--saida", os.path.join(pasta, ARQUIVO),
+                    "--razao-social", f"EMPRESA TESTE {time.time_ns() % 10**12}"],
+                   check=True, stdout=subprocess.DEVNULL, timeout=30)
+    with open(os.path.join(rascunho, "zeltanet.log"), "wb") as log:
+        app = abrir_zeltanet(tela, opcoes.zeltanet, pasta, log)
+    tela.capturar("principal")
+    transmitir(tela, app, pasta)
+    codigo = conferir_historico(pasta, log_servidor)
+    visualizar_e_voltar(tela, app)
+    reimprimir_e_sair(tela, app)
+    conferir_historico(pasta, log_servidor)  # nothing after the delivery wrote to it
+    if servidor:
+        encerrar(servidor)
+    print(f"entrega {codigo} feita, visualizada e listada em {time.monotonic() - inicio:.1f} s; "
+          f"capturas em {opcoes.capturas}")
+
+
+if __name__ == "__main__":
+    executar_teste(principal)
