@@ -70,6 +70,8 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     cmb_print = new QComboBox(this);
     cmb_print->setObjectName(QStringLiteral("cmb_print"));
     cmb_print->setAccessibleName(QStringLiteral("Impressora"));
+    // A list box reads its chosen entry as its name: the description says what it is.
+    cmb_print->setAccessibleDescription(QStringLiteral("Impressora do recibo"));
     Geometria_Twips(cmb_print, 7800, 1920, 3165, 315);
     cmdVisualizar = new QPushButton(QStringLiteral("&Visualizar"), this);
     cmdVisualizar->setObjectName(QStringLiteral("cmdVisualizar"));

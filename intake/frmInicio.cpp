@@ -60,6 +60,8 @@ void frmInicio::Criar_Controles()
     Geometria_Twips(filList, 2040, 480, 1815, 1785);
     drvList = new Lista_Unidades(Picture1);
     drvList->setAccessibleName(QStringLiteral("Unidades"));
+    // A list box reads its chosen entry as its name: the description says what it is.
+    drvList->setAccessibleDescription(QStringLiteral("Unidades de disco"));
     Geometria_Twips(drvList, 120, 2160, 1815, 315);
 
     cmdTransmitir = new QPushButton(QStringLiteral("&Transmitir"), this);
@@ -92,6 +94,7 @@ void frmInicio::Criar_Controles()
     Geometria_Twips(Label13, 120, 3900, 975, 315);
     cmb_print = new QComboBox(this);
     cmb_print->setAccessibleName(QStringLiteral("Impressora"));
+    cmb_print->setAccessibleDescription(QStringLiteral("Impressora do recibo"));
     Geometria_Twips(cmb_print, 1080, 3900, 2775, 315);
     Label13->setBuddy(cmb_print);
     cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
