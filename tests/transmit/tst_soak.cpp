@@ -145,7 +145,11 @@ private slots:
         }
         QVERIFY2(Descritores_Abertos() <= fds_inicio, qPrintable(QString("%1 -> %2").arg(fds_inicio).arg(Descritores_Abertos())));
         const long crescimento = Memoria_Residente_Kb() - memoria_inicio;
+#ifndef __SANITIZE_ADDRESS__
+        // Under AddressSanitizer freed memory waits in its quarantine, so the resident size grows
+        // by design; LeakSanitizer checks for leaks there instead.
         QVERIFY2(crescimento < 8 * 1024, qPrintable(QString("memory grew by %1 kB").arg(crescimento)));
+#endif
         qInfo("200 deliveries in %lld ms; memory change %ld kB", relogio_real.elapsed(), crescimento);
         QDir::setCurrent(anterior);
     }
