@@ -41,6 +41,7 @@ gravar("declaracao", "fim-duplo", mov + b"\r\n")
 gravar("declaracao", "cr-e-lf-soltos", mov.replace(b"\r\n", b"\r", 2).replace(b"\r\n", b"\n", 1))
 gravar("declaracao", "borda-linhas", b"\xff\x10\x00" + mov)
 gravar("declaracao", "borda-linha-longa", b"\xfe\x00\x01" + ace)
+gravar("declaracao", "borda-cr-lf-partido", b"\xff\x01\x00" + b"\r\n" + mov)  # CR ends block 1, LF starts block 2
 
 # Server replies.
 for nome, r in [("recibo", "01234567815012004090507"), ("ja-entregue", "70123456715012004090507"),
