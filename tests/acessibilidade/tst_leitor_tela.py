@@ -229,12 +229,12 @@ def principal():
     opcoes = a.parse_args()
 
     garantir_pacotes(PACOTES)
-    try:
+    tela = Tela()
+    iniciar_barramentos()
+    try:  # only now: it reads the session bus's address when it first connects
         import pyatspi
     except ImportError as e:
         falhar(f"pyatspi não se carrega neste Python ({sys.executable}): {e}")
-    tela = Tela()
-    iniciar_barramentos()
     pasta = os.path.abspath(opcoes.pasta)
     os.makedirs(pasta, exist_ok=True)
     for nome in os.listdir(pasta):
