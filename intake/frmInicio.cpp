@@ -87,15 +87,15 @@ void frmInicio::Criar_Controles()
                                        "escolha a impressora e clique no botão 'Imprimir'."),
                         this);
     Label2->setWordWrap(true);
-    Geometria_Twips(Label2, 120, 2880, 3735, 615);
+    Geometria_Twips(Label2, 120, 2880, 3735, 840); // four lines: the whole instruction shows
     Label3 = new QLabel(QStringLiteral("Código do Recebimento:"), this);
-    Geometria_Twips(Label3, 120, 3540, 3735, 255);
+    Geometria_Twips(Label3, 120, 3750, 3735, 255);
     Label13 = new QLabel(QStringLiteral("Impressora :"), this);
-    Geometria_Twips(Label13, 120, 3900, 975, 315);
+    Geometria_Twips(Label13, 120, 4080, 1020, 315);
     cmb_print = new QComboBox(this);
     cmb_print->setAccessibleName(QStringLiteral("Impressora"));
     cmb_print->setAccessibleDescription(QStringLiteral("Impressora do recibo"));
-    Geometria_Twips(cmb_print, 1080, 3900, 2775, 315);
+    Geometria_Twips(cmb_print, 1170, 4080, 2685, 315);
     Label13->setBuddy(cmb_print);
     cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
     cmdImprimir->setAutoDefault(false);

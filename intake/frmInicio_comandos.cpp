@@ -6,6 +6,8 @@
 #include "transmit/Comando_Transmitir.h"
 #include "transmit/Relogio.h"
 
+#include <QPushButton>
+
 namespace {
 Relogio &Relogio_Padrao()
 {
@@ -25,6 +27,10 @@ void frmInicio::cmdTransmitir_Click()
     Em_Transmissao_ = true;
     comando.cmdTransmitir_Click();
     Em_Transmissao_ = false;
+    // Every control that held the focus was disabled during the upload: give it back to the
+    // button that now reads "Visualizar", so the keyboard keeps working.
+    if (isVisible() && cmdTransmitir->isEnabled() && !cmdTransmitir->hasFocus())
+        cmdTransmitir->setFocus();
 }
 
 void frmInicio::cmdImprimir_Click()
