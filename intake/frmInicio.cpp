@@ -91,11 +91,11 @@ void frmInicio::Criar_Controles()
     Label3 = new QLabel(QStringLiteral("Código do Recebimento:"), this);
     Geometria_Twips(Label3, 120, 3750, 3735, 255);
     Label13 = new QLabel(QStringLiteral("Impressora :"), this);
-    Geometria_Twips(Label13, 120, 4080, 1020, 315);
+    Geometria_Twips(Label13, 120, 4080, 1170, 315);
     cmb_print = new QComboBox(this);
     cmb_print->setAccessibleName(QStringLiteral("Impressora"));
     cmb_print->setAccessibleDescription(QStringLiteral("Impressora do recibo"));
-    Geometria_Twips(cmb_print, 1170, 4080, 2685, 315);
+    Geometria_Twips(cmb_print, 1320, 4080, 2535, 315);
     Label13->setBuddy(cmb_print);
     cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
     cmdImprimir->setAutoDefault(false);
