@@ -2,7 +2,7 @@
 // the real clock and reports the time beyond the fixed pauses per block and the client's CPU time.
 // Goals: under 50 ms a block beyond the pauses; client CPU under 2% of the wall time.
 #include "../../tests/transmit/Janela_Teste.h"
-#include "../../tests/transmit/Servidor_Teste.h"
+#include "../../tests/transmit/Servidor_Local.h"
 
 #include "intake/Compactacao.h"
 #include "tests/common/Declaracao_Teste.h"
@@ -57,7 +57,7 @@ int main(int argc, char **argv)
             break;
     }
 
-    Servidor_Teste servidor;
+    Servidor_Local servidor;
     RoteiroMensagens roteiro;
     roteiro.responder(Resposta::Sim);
     Janela_Teste janela;

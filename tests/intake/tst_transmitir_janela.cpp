@@ -1,7 +1,7 @@
 // One delivery through the real transmit window: chooser, button, receipt state, the close box
 // ignored while the transmission runs, and the window closed after a refusal.
 #include "../transmit/Relogio_Rapido.h"
-#include "../transmit/Servidor_Teste.h"
+#include "../transmit/Servidor_Local.h"
 
 #include "app/CIS_000.h"
 #include "history/Historico.h"
@@ -60,7 +60,7 @@ private slots:
 
     void entrega_pela_janela()
     {
-        Servidor_Teste s;
+        Servidor_Local s;
         RoteiroMensagens r;
         r.responder(Resposta::Sim);
         frmInicio f;
@@ -97,7 +97,7 @@ private slots:
     {
         servidor::Opcoes o;
         o.resposta_fixa = "8";
-        Servidor_Teste s(o);
+        Servidor_Local s(o);
         RoteiroMensagens r;
         r.responder(Resposta::Sim);
         frmInicio f;

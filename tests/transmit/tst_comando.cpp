@@ -1,7 +1,7 @@
 // The transmit command run whole: a window without widgets, the real socket and zip components,
 // a fast clock, and the local reception server on loopback.
 #include "Janela_Teste.h"
-#include "Servidor_Teste.h"
+#include "Servidor_Local.h"
 
 #include "app/CIS_000.h"
 #include "history/Historico.h"
@@ -71,7 +71,7 @@ class TstComando : public QObject {
     // Runs one press against a server with these options; returns the messages shown.
     QStringList Transmitir(Janela_Teste &j, const servidor::Opcoes &o, RoteiroMensagens &r)
     {
-        Servidor_Teste s(o);
+        Servidor_Local s(o);
         Relogio_Rapido relogio;
         Comando_Transmitir c(j, relogio, Ajustes(s.porta));
         c.cmdTransmitir_Click();
@@ -181,7 +181,7 @@ private slots:
         RoteiroMensagens r;
         QTemporaryDir dados;
         servidor::Opcoes o;
-        Servidor_Teste s(o);
+        Servidor_Local s(o);
         auto pressionar = [&](Janela_Teste &j) {
             Relogio_Rapido relogio;
             Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click();
@@ -272,7 +272,7 @@ private slots:
         Preparar(j);
         servidor::Opcoes o;
         o.sem_resposta = true;
-        Servidor_Teste s(o);
+        Servidor_Local s(o);
         Relogio_Rapido relogio;
         Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click();
         QCOMPARE(r.textos(), (QStringList{Mensagem::Confirmacao_03, Mensagem::Demora_05, Mensagem::Demora_05,
@@ -307,12 +307,12 @@ private slots:
             o.reset_apos = 1;
         if (caso == "fecha")
             o.fechar_apos = 1;
-        Servidor_Teste s(o);
+        Servidor_Local s(o);
         Ajustes_Transmissao a = Ajustes(s.porta);
         if (caso == "host")
             a.servidor = "servidor-zelta.invalid";
         if (caso == "recusada") {
-            Servidor_Teste outro;
+            Servidor_Local outro;
             a.porta = outro.porta; // a port that was listening and is closed by now
         }
         j.zip = std::make_unique<Zip_Tamanho>(caso == "reset" ? 2500 : 800);
@@ -439,7 +439,7 @@ private slots:
         Janela_Teste j;
         Preparar(j);
         servidor::Opcoes o;
-        Servidor_Teste s(o);
+        Servidor_Local s(o);
         Relogio_Sistema relogio;
         QElapsedTimer t;
         t.start();

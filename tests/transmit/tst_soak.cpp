@@ -1,7 +1,7 @@
 // 200 deliveries in a row through the transmit command with faults mixed in: the history keeps
 // exactly the deliveries that were recorded, nothing leaks, memory stays flat.
 #include "Janela_Teste.h"
-#include "Servidor_Teste.h"
+#include "Servidor_Local.h"
 
 #include "app/CIS_000.h"
 #include "history/Historico.h"
@@ -50,12 +50,12 @@ private slots:
         partida.resposta_partida_ms = 150;
         servidor::Opcoes reset;
         reset.reset_apos = 1;
-        Servidor_Teste s_normal(normal), s_sem(sem_resposta), s_partida(partida), s_reset(reset);
-        std::map<std::string, std::unique_ptr<Servidor_Teste>> fixos;
+        Servidor_Local s_normal(normal), s_sem(sem_resposta), s_partida(partida), s_reset(reset);
+        std::map<std::string, std::unique_ptr<Servidor_Local>> fixos;
         for (const char *r : {"5082024", "6032024", "8", "9"}) {
             servidor::Opcoes o;
             o.resposta_fixa = r;
-            fixos[r] = std::make_unique<Servidor_Teste>(o);
+            fixos[r] = std::make_unique<Servidor_Local>(o);
         }
 
         RoteiroMensagens roteiro;
