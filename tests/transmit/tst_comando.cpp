@@ -179,7 +179,6 @@ private slots:
     void mesma_declaracao_outra_vez_e_ja_transmitida()
     {
         RoteiroMensagens r;
-        QTemporaryDir dados;
         servidor::Opcoes o;
         Servidor_Local s(o);
         auto pressionar = [&](Janela_Teste &j) {
