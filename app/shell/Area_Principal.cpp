@@ -96,13 +96,16 @@ QPixmap Desenhar_Fundo_Principal(qreal razao_pixels)
     return imagem;
 }
 
-Area_Principal::Area_Principal(QWidget *parent)
-    : QMdiArea(parent), fundo_(Desenhar_Fundo_Principal(devicePixelRatioF()))
+Area_Principal::Area_Principal(QWidget *parent) : QMdiArea(parent)
 {
 }
 
 void Area_Principal::paintEvent(QPaintEvent *evento)
 {
+    // Drawn at the first paint, not at construction: its large lettering loads a font of its own,
+    // and the main window should not wait for that before it appears.
+    if (fundo_.isNull())
+        fundo_ = Desenhar_Fundo_Principal(devicePixelRatioF());
     QPainter p(viewport());
     p.fillRect(evento->rect(), background());
     p.drawPixmap(0, 0, fundo_);
