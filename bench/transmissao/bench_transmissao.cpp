@@ -46,9 +46,9 @@ int main(int argc, char **argv)
     QDir::setCurrent(pasta.path());
 
     // A declaration whose archive takes exactly 13 blocks (12001..13000 bytes).
-    Modelo_Declaracao m;
-    for (m.linhas_extra = 100; m.linhas_extra < 2000; m.linhas_extra += 2) {
-        Gravar_Declaracao("BENCH.MOV", Texto_Declaracao(m));
+    Opcoes_Geracao m = Declaracao_Padrao("BENCH.MOV");
+    for (m.movimentos = 100; m.movimentos < 20000; m.movimentos += 5) {
+        Gerar_Arquivo(m);
         Zip z;
         Compacta_Arquivo(z, "BENCH.MOV", "medida.zip");
         const qint64 n = QFileInfo("medida.zip").size();

@@ -54,7 +54,7 @@ private slots:
         QDir().mkpath(pasta_.path());
         anterior_ = QDir::currentPath();
         QDir::setCurrent(pasta_.path());
-        Gravar_Declaracao("ENTREGA.MOV", Texto_Declaracao({}));
+        Gravar_Declaracao("ENTREGA.MOV");
     }
     void cleanup() { QDir::setCurrent(anterior_); }
 

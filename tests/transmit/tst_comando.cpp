@@ -56,10 +56,15 @@ class TstComando : public QObject {
         return a;
     }
 
-    void Preparar(Janela_Teste &j, const std::string &nome = "DECL.MOV", const Modelo_Declaracao &m = {})
+    void Preparar(Janela_Teste &j, const std::string &nome = "DECL.MOV")
     {
-        Gravar_Declaracao(nome, Texto_Declaracao(m));
-        j.nome = nome;
+        Preparar(j, Declaracao_Padrao(nome));
+    }
+
+    void Preparar(Janela_Teste &j, const Opcoes_Geracao &o)
+    {
+        Gerar_Arquivo(o);
+        j.nome = o.saida;
         j.pasta = QDir::currentPath().toStdString();
     }
 
@@ -101,16 +106,20 @@ private slots:
         QCOMPARE(r.textos(), QStringList{Mensagem_01});
         QCOMPARE(j.log, QStringList{"foco filList"});
 
-        Modelo_Declaracao nao_validado;
+        Opcoes_Geracao nao_validado = Declaracao_Padrao("NOVAL.MOV");
         nao_validado.validar = false;
-        Preparar(j, "NOVAL.MOV", nao_validado);
+        Preparar(j, nao_validado);
         c.cmdTransmitir_Click();
         QCOMPARE(r.textos().last(), Mensagem_15);
 
         Preparar(j);
-        std::string texto = Texto_Declaracao({});
+        QFile alterado("DECL.MOV");
+        QVERIFY(alterado.open(QIODevice::ReadWrite));
+        QByteArray texto = alterado.readAll();
         texto[200] = texto[200] == 'A' ? 'B' : 'A';
-        Gravar_Declaracao("DECL.MOV", texto);
+        alterado.seek(0);
+        alterado.write(texto);
+        alterado.close();
         c.cmdTransmitir_Click();
         QCOMPARE(r.textos().last(), Mensagem_16);
 
@@ -129,10 +138,10 @@ private slots:
         RoteiroMensagens r;
         r.responder(Resposta::Sim);
         Janela_Teste j;
-        Modelo_Declaracao m;
-        m.c = 3;
-        m.c_zerados = 1;
-        Preparar(j, "ABC.MOV", m);
+        Opcoes_Geracao m = Declaracao_Padrao("ABC.MOV");
+        m.movimentos = 3;
+        m.pis_zerados = 1;
+        Preparar(j, m);
         const QStringList vistas = Transmitir(j, {}, r);
         QCOMPARE(vistas, QStringList{Mensagem::Confirmacao_03});
         QVERIFY(!j.fechada);
