@@ -1,5 +1,5 @@
 // ZELTA Net: delivers monthly declaration files to the reception server.
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "app/shell/frmPrincipal.h"
 
 #include <QApplication>

@@ -1,21 +1,12 @@
 # Shared CMake helpers of the project.
 
-# zelta_library(NAME SOURCES... LIBS...): a static library; a folder with no sources yet
-# gives an interface library, so the tree configures while a folder is being started.
+# zelta_library(NAME SOURCES... LIBS...): a static library whose headers are included by their
+# path from the source root.
 function(zelta_library name)
   cmake_parse_arguments(Z "" "" "SOURCES;LIBS" ${ARGN})
-  list(FILTER Z_SOURCES INCLUDE REGEX "\\.cpp$|\\.h$")
-  set(has_cpp ${Z_SOURCES})
-  list(FILTER has_cpp INCLUDE REGEX "\\.cpp$")
-  if(has_cpp)
-    add_library(${name} STATIC ${Z_SOURCES})
-    target_link_libraries(${name} PUBLIC ${Z_LIBS})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
-  else()
-    add_library(${name} INTERFACE)
-    target_link_libraries(${name} INTERFACE ${Z_LIBS})
-    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
-  endif()
+  add_library(${name} STATIC ${Z_SOURCES})
+  target_link_libraries(${name} PUBLIC ${Z_LIBS})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
 endfunction()
 
 # The .cpp and .h files of the current folder (not its subfolders).

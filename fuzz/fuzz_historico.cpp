@@ -14,6 +14,9 @@
 #include <string>
 #include <vector>
 
+using Pagina_Recibo::Item;
+using Pagina_Recibo::Linha;
+
 namespace {
 
 // Lines split at LF, a CR right before it dropped; a last line without its end still counts.

@@ -1,6 +1,6 @@
 #include "history/frmReimpressao.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "platform/Erro_Execucao.h"
 #include "platform/Impressoras.h"

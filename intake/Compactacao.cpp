@@ -6,5 +6,5 @@ bool Compacta_Arquivo(Zip &zip, const std::string &Caminho_Arquivo, const std::s
 {
     zip.Arquivo_Zip = Caminho_Zip;
     zip.Arquivo_Origem = Caminho_Arquivo;
-    return zip.Compactar() == 0;
+    return zip.Compactar() == Resultado_Zip::Gravado;
 }

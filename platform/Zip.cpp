@@ -4,12 +4,16 @@
 
 #include <sys/stat.h>
 
+#include <memory>
+
 namespace {
-// Result codes of Compactar besides 0.
-constexpr int Sem_Origem = 1;      // the source is missing or not a regular file
-constexpr int Falha_Abrir = 2;     // the archive cannot be created
-constexpr int Falha_Incluir = 3;   // the source cannot be added
-constexpr int Falha_Gravar = 4;    // writing the archive failed
+// An archive not yet closed is discarded, so a failure never leaves a half-written file.
+struct Descarta_Arquivo {
+    void operator()(zip_t *za) const { zip_discard(za); }
+};
+struct Libera_Origem {
+    void operator()(zip_source_t *src) const { zip_source_free(src); }
+};
 
 std::string Nome_Sem_Pasta(const std::string &caminho)
 {
@@ -18,39 +22,32 @@ std::string Nome_Sem_Pasta(const std::string &caminho)
 }
 } // namespace
 
-int Zip::Compactar()
+Resultado_Zip Zip::Compactar()
 {
-    // libzip reads the source only while closing; checking first gives a clear code and
+    // libzip reads the source only while closing; checking first gives a clear result and
     // keeps a stale archive from being truncated for nothing.
     struct stat st {};
     if (::stat(Arquivo_Origem.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return Sem_Origem;
+        return Resultado_Zip::Sem_Origem;
     const std::string nome = Nome_Sem_Pasta(Arquivo_Origem);
     if (nome.empty())
-        return Sem_Origem;
+        return Resultado_Zip::Sem_Origem;
 
     int erro = 0;
-    zip_t *za = zip_open(Arquivo_Zip.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &erro);
+    std::unique_ptr<zip_t, Descarta_Arquivo> za(zip_open(Arquivo_Zip.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &erro));
     if (!za)
-        return Falha_Abrir;
-    zip_source_t *src = zip_source_file(za, Arquivo_Origem.c_str(), 0, -1);
-    if (!src) {
-        zip_discard(za);
-        return Falha_Incluir;
-    }
-    const zip_int64_t i = zip_file_add(za, nome.c_str(), src, ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
-    if (i < 0) {
-        zip_source_free(src);
-        zip_discard(za);
-        return Falha_Incluir;
-    }
-    if (zip_set_file_compression(za, static_cast<zip_uint64_t>(i), ZIP_CM_DEFLATE, 9) != 0) {
-        zip_discard(za);
-        return Falha_Incluir;
-    }
-    if (zip_close(za) != 0) {
-        zip_discard(za);
-        return Falha_Gravar;
-    }
-    return 0;
+        return Resultado_Zip::Falha_Abrir;
+    std::unique_ptr<zip_source_t, Libera_Origem> src(zip_source_file(za.get(), Arquivo_Origem.c_str(), 0, -1));
+    if (!src)
+        return Resultado_Zip::Falha_Incluir;
+    const zip_int64_t i = zip_file_add(za.get(), nome.c_str(), src.get(), ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);
+    if (i < 0)
+        return Resultado_Zip::Falha_Incluir;
+    src.release(); // the archive owns the source now
+    if (zip_set_file_compression(za.get(), static_cast<zip_uint64_t>(i), ZIP_CM_DEFLATE, 9) != 0)
+        return Resultado_Zip::Falha_Incluir;
+    if (zip_close(za.get()) != 0)
+        return Resultado_Zip::Falha_Gravar;
+    za.release(); // closed: nothing left to discard
+    return Resultado_Zip::Gravado;
 }

@@ -3,11 +3,18 @@
 // own name (no folders).
 #include <string>
 
+enum class Resultado_Zip {
+    Gravado,       // the archive was written
+    Sem_Origem,    // the source is missing or not a regular file
+    Falha_Abrir,   // the archive cannot be created
+    Falha_Incluir, // the source cannot be added
+    Falha_Gravar,  // writing the archive failed
+};
+
 class Zip {
 public:
     virtual ~Zip() = default;
     std::string Arquivo_Zip;    // the archive to write
     std::string Arquivo_Origem; // the file to put into it
-    // Packs synchronously; 0 when the archive was written, another code otherwise.
-    virtual int Compactar();
+    virtual Resultado_Zip Compactar();
 };

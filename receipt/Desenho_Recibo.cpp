@@ -5,6 +5,8 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
+using namespace Pagina_Recibo;
+
 QFont Fonte_Recibo()
 {
     QFont f(QStringLiteral("Arial"));

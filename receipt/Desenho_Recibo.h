@@ -19,4 +19,4 @@ double Largura_Media(const QFontMetricsF &metricas);
 // Draws the lines from the top-left corner of the painter's area in the painter's current font.
 // Column n begins (n - 1) x Largura_Media; a Tab to a column already passed
 // continues on the next line. Returns the height used, in device units.
-double Desenhar_Pagina(QPainter &pintor, const std::vector<Linha> &linhas);
+double Desenhar_Pagina(QPainter &pintor, const std::vector<Pagina_Recibo::Linha> &linhas);

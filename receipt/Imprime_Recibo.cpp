@@ -1,6 +1,6 @@
 #include "receipt/Imprime_Recibo.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "platform/Impressoras.h"
 #include "receipt/Desenho_Recibo.h"
 #include "receipt/Impressora_Aplicacao.h"

@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 
+using namespace Pagina_Recibo;
+
 namespace {
 Item Tab(int n) { return {Item::Tab, n, {}}; }
 Item Spc(int n) { return {Item::Spc, n, {}}; }

@@ -1,6 +1,6 @@
 #include "receipt/frmVisualizar.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "platform/Texto1252.h"
 #include "receipt/Registro_Recibo.h"
 

@@ -1,7 +1,7 @@
 #include "transmit/Comando_Transmitir.h"
 
 #include "Configuracao.h"
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "intake/Compactacao.h"
 #include "platform/Erro_Execucao.h"

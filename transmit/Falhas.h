@@ -1,6 +1,6 @@
 #pragma once
 // What the user is told about a run-time failure that ends the transmit command.
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "app/shell/Area_Principal.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 
 #include <QLinearGradient>
 #include <QPaintEvent>

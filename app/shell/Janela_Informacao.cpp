@@ -1,6 +1,6 @@
 #include "app/shell/Janela_Informacao.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "app/shell/frmPrincipal.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "app/shell/Area_Principal.h"
 #include "app/shell/frmSobre.h"
 #include "app/shell/frmSuporte.h"
 #include "history/frmReimpressao.h"
 #include "history/Historico.h"
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
 #include "platform/Ajuda.h"
 
 #include <QApplication>
@@ -101,11 +101,8 @@ void frmPrincipal::closeEvent(QCloseEvent *evento)
 
 void frmPrincipal::mnuHelp_Click()
 {
-    // Help is a convenience: whatever goes wrong, the user sees nothing.
-    try {
-        WinHelpA(this, Arquivo_Ajuda(QCoreApplication::applicationDirPath()), HELP_FINDER, "0");
-    } catch (...) {
-    }
+    // Help is a convenience: WinHelpA swallows whatever goes wrong, so the user sees nothing.
+    WinHelpA(this, Arquivo_Ajuda(QCoreApplication::applicationDirPath()), HELP_FINDER, "0");
 }
 
 template <class Janela> void frmPrincipal::Mostrar_Informacao(QPointer<QMdiSubWindow> &instancia)

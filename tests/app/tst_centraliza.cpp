@@ -1,5 +1,5 @@
 // Window placement: the rule on plain numbers, then on real windows.
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "app/shell/frmPrincipal.h"
 
 #include <QGuiApplication>

@@ -1,10 +1,11 @@
 // The main window: menus, the reprint item, the information windows, the transmit window's
 // lifetime and the two ways out.
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "app/shell/frmPrincipal.h"
 #include "app/shell/frmSobre.h"
 #include "app/shell/frmSuporte.h"
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
+#include "tests/common/Janela_Modal.h"
 #include "tests/common/RoteiroMensagens.h"
 
 #include <QAction>
@@ -29,23 +30,6 @@ QStringList Legendas(const QMenu *menu)
     return l;
 }
 
-// Runs `acao` on the modal window as soon as it shows; gives up after five seconds.
-void Quando_Modal(std::function<void(QWidget *)> acao)
-{
-    auto *espera = new QTimer;
-    auto inicio = std::make_shared<QElapsedTimer>();
-    inicio->start();
-    QObject::connect(espera, &QTimer::timeout, [espera, acao, inicio] {
-        QWidget *m = QApplication::activeModalWidget();
-        if ((m && m->isVisible()) || inicio->elapsed() > 5000) {
-            espera->stop();
-            espera->deleteLater();
-            if (m)
-                acao(m);
-        }
-    });
-    espera->start(10);
-}
 } // namespace
 
 class TstPrincipal : public QObject {
@@ -200,7 +184,7 @@ void TstPrincipal::janela_de_transmissao_comeca_do_zero_a_cada_abertura()
     frmPrincipal w;
     w.show();
     QPointer<QWidget> primeira;
-    Quando_Modal([&](QWidget *m) {
+    const auto espera = Quando_Modal([&](QWidget *m) {
         auto *inicio = qobject_cast<frmInicio *>(m);
         QVERIFY(inicio);
         primeira = inicio;
@@ -212,7 +196,7 @@ void TstPrincipal::janela_de_transmissao_comeca_do_zero_a_cada_abertura()
     QVERIFY(!QApplication::activeModalWidget());
 
     QString padrao;
-    Quando_Modal([&](QWidget *m) {
+    const auto espera2 = Quando_Modal([&](QWidget *m) {
         auto *inicio = qobject_cast<frmInicio *>(m);
         QVERIFY(inicio);
         padrao = inicio->txtTipoArq->text();
@@ -252,7 +236,7 @@ void TstPrincipal::ajuda_sem_arquivo_nao_mostra_nada()
     // The test program's folder has no Ajuda.hlp: the failure is swallowed, no box, no window.
     RoteiroMensagens roteiro;
     frmPrincipal w;
-    const int antes = QApplication::topLevelWidgets().size();
+    const qsizetype antes = QApplication::topLevelWidgets().size();
     w.mnuHelp_Click();
     QVERIFY(roteiro.vistas().empty());
     QCOMPARE(QApplication::topLevelWidgets().size(), antes);

@@ -7,6 +7,7 @@
 #include "receipt/Imprime_Recibo.h"
 #include "receipt/frmVisualizar.h"
 #include "tests/common/RoteiroMensagens.h"
+#include "tests/common/Janela_Modal.h"
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <fstream>
 
 namespace {
@@ -39,18 +39,6 @@ void Escrever_Historico(int entradas)
         f << Codificar_Linha(Entrada(i)) << "\r\n";
 }
 
-// Runs `acao` on the modal window of type T once it is visible.
-template <typename T> void Quando_Visivel(QTimer &relogio, std::function<void(T *)> acao)
-{
-    relogio.setInterval(20);
-    QObject::connect(&relogio, &QTimer::timeout, [&relogio, acao] {
-        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget()); w && w->isVisible()) {
-            relogio.stop();
-            acao(w);
-        }
-    });
-    relogio.start();
-}
 } // namespace
 
 class tst_reimpressao : public QObject {
@@ -154,8 +142,7 @@ private slots:
         for (int linha : {2, 1}) {
             f.MSFlexGrid1->setCurrentCell(linha, 0);
             QString codigo;
-            QTimer relogio;
-            Quando_Visivel<frmVisualizar>(relogio, [&](frmVisualizar *v) {
+            const auto espera = Quando_Modal<frmVisualizar>([&](frmVisualizar *v) {
                 codigo = v->Label17->text();
                 v->Command1->click();
             });
@@ -198,8 +185,7 @@ private slots:
     void sem_historico_fecha_sem_mostrar()
     {
         bool mostrada = false;
-        QTimer relogio;
-        Quando_Visivel<frmReimpressao>(relogio, [&](frmReimpressao *f) {
+        const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
             mostrada = true;
             f->reject();
         });
@@ -221,8 +207,7 @@ private slots:
         std::vector<bool> durante;
         int linhas = -1;
         bool escolhida = true;
-        QTimer relogio;
-        Quando_Visivel<frmReimpressao>(relogio, [&](frmReimpressao *f) {
+        const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
             durante = acoes;
             linhas = f->MSFlexGrid1->rowCount();
             escolhida = f->cmdImprimir->isEnabled();

@@ -45,11 +45,11 @@ std::vector<Entrada> Ler_Arquivo(const std::string &caminho)
 
 class Zip_Roteirizado : public Zip {
 public:
-    explicit Zip_Roteirizado(int codigo) : codigo_(codigo) {}
-    int Compactar() override { return codigo_; }
+    explicit Zip_Roteirizado(Resultado_Zip resultado) : resultado_(resultado) {}
+    Resultado_Zip Compactar() override { return resultado_; }
 
 private:
-    int codigo_;
+    Resultado_Zip resultado_;
 };
 } // namespace
 
@@ -90,7 +90,7 @@ private slots:
         Zip zip;
         zip.Arquivo_Origem = origem;
         zip.Arquivo_Zip = Caminho("vazio.zip");
-        QCOMPARE(zip.Compactar(), 0);
+        QCOMPARE(zip.Compactar(), Resultado_Zip::Gravado);
         const auto entradas = Ler_Arquivo(zip.Arquivo_Zip);
         QCOMPARE(entradas.size(), std::size_t(1));
         QVERIFY(entradas[0].conteudo.empty());
@@ -101,21 +101,22 @@ private slots:
         Zip zip;
         zip.Arquivo_Origem = Caminho("NAOEXISTE.MOV");
         zip.Arquivo_Zip = Caminho("falha.zip");
-        QVERIFY(zip.Compactar() != 0);
+        QCOMPARE(zip.Compactar(), Resultado_Zip::Sem_Origem);
         QVERIFY(!std::filesystem::exists(zip.Arquivo_Zip));
         zip.Arquivo_Origem = pasta_.path().toStdString(); // a folder is no file to pack
-        QVERIFY(zip.Compactar() != 0);
+        QCOMPARE(zip.Compactar(), Resultado_Zip::Sem_Origem);
         zip.Arquivo_Origem = Gravar("OK.MOV", "x");
         zip.Arquivo_Zip = Caminho("sem/pasta/falha.zip");
-        QVERIFY(zip.Compactar() != 0);
+        QCOMPARE(zip.Compactar(), Resultado_Zip::Falha_Gravar); // libzip creates the file only on close
         QVERIFY(!Compacta_Arquivo(zip, zip.Arquivo_Origem, Caminho("sem/pasta/falha.zip")));
     }
 
     void result_code_decides()
     {
-        for (int codigo : {0, 1, -1, 42, -2147483647 - 1}) {
-            Zip_Roteirizado zip(codigo);
-            QCOMPARE(Compacta_Arquivo(zip, "a", "b"), codigo == 0);
+        for (Resultado_Zip r : {Resultado_Zip::Gravado, Resultado_Zip::Sem_Origem, Resultado_Zip::Falha_Abrir,
+                                Resultado_Zip::Falha_Incluir, Resultado_Zip::Falha_Gravar}) {
+            Zip_Roteirizado zip(r);
+            QCOMPARE(Compacta_Arquivo(zip, "a", "b"), r == Resultado_Zip::Gravado);
         }
     }
 

@@ -1,11 +1,11 @@
 // The transmit window's chooser and its state after loading and on unload.
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "intake/Lista_Arquivos.h"
 #include "intake/Lista_Pastas.h"
 #include "intake/Lista_Unidades.h"
 #include "intake/Padrao_Arquivos.h"
 #include "intake/Unidades.h"
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
 #include "platform/Impressoras.h"
 #include "tests/common/RoteiroMensagens.h"
 

@@ -3,11 +3,11 @@
 #include "../transmit/Relogio_Rapido.h"
 #include "../transmit/Servidor_Local.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "intake/Lista_Arquivos.h"
 #include "intake/Lista_Pastas.h"
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"
 #include "transmit/Mensagens.h"

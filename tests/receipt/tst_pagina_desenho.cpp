@@ -13,6 +13,9 @@
 #include <QPrinter>
 #include <QTest>
 
+using Pagina_Recibo::Item;
+using Pagina_Recibo::Linha;
+
 namespace {
 struct Tinta {
     int esquerda = -1, topo = -1, base = -1; // leftmost column and first/last rows with ink
@@ -57,17 +60,17 @@ private slots:
     void colunas_pela_largura_media()
     {
         for (int coluna : {1, 14, 41}) {
-            Desenho d({{{Item::Tab, coluna}, T("|")}});
+            Desenho d({{{Item::Tab, coluna, {}}, T("|")}});
             QVERIFY(qAbs(Achar_Tinta(d.img).esquerda - (coluna - 1) * d.w) <= 2.0);
         }
-        Desenho d({{{Item::Spc, 20}, T("|")}});
+        Desenho d({{{Item::Spc, 20, {}}, T("|")}});
         QVERIFY(qAbs(Achar_Tinta(d.img).esquerda - 20 * d.w) <= 2.0);
     }
 
     void tab_passada_vai_para_a_linha_seguinte()
     {
-        Desenho uma({{{Item::Tab, 1}, T("|")}});
-        Desenho duas({{{Item::Tab, 1}, T("__________"), {Item::Tab, 3}, T("|")}});
+        Desenho uma({{{Item::Tab, 1, {}}, T("|")}});
+        Desenho duas({{{Item::Tab, 1, {}}, T("__________"), {Item::Tab, 3, {}}, T("|")}});
         QCOMPARE(duas.usado, 2 * duas.altura);
         const Tinta a = Achar_Tinta(uma.img), b = Achar_Tinta(duas.img);
         QVERIFY(qAbs(b.base - (a.base + duas.altura)) <= 1.5);

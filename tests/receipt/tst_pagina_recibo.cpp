@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QTest>
 
+using Pagina_Recibo::Item;
+using Pagina_Recibo::Linha;
+
 namespace {
 const QDateTime Agora(QDate(2024, 3, 6), QTime(8, 4, 2));
 
@@ -125,8 +128,8 @@ private slots:
 
     void tab_ja_passada_continua_na_linha_seguinte()
     {
-        const std::vector<Linha> p{{{Item::Tab, 3}, {Item::Texto, 0, "abcdef"}, {Item::Tab, 5}, {Item::Texto, 0, "x"}},
-                                   {{Item::Texto, 0, "ab"}, {Item::Tab, 3}, {Item::Spc, 2}, {Item::Texto, 0, "y"}}};
+        const std::vector<Linha> p{{{Item::Tab, 3, {}}, {Item::Texto, 0, "abcdef"}, {Item::Tab, 5, {}}, {Item::Texto, 0, "x"}},
+                                   {{Item::Texto, 0, "ab"}, {Item::Tab, 3, {}}, {Item::Spc, 2, {}}, {Item::Texto, 0, "y"}}};
         const std::vector<QString> esperado{"  abcdef", "    x", "ab  y"};
         QCOMPARE(Texto_Pagina(p), esperado);
     }

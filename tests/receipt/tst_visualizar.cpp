@@ -1,14 +1,14 @@
 // The receipt preview: captions of both file kinds, the identifier padding, the competence rule,
 // and a fresh window each time it opens.
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "receipt/frmVisualizar.h"
+#include "tests/common/Janela_Modal.h"
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 using Legendas = std::map<QString, QString>;
 
@@ -90,16 +90,10 @@ private slots:
     {
         Dados_Recibo = Registro_Teste();
         QString codigo;
-        QTimer relogio;
-        relogio.setInterval(20);
-        connect(&relogio, &QTimer::timeout, [&] {
-            auto *f = qobject_cast<frmVisualizar *>(QApplication::activeModalWidget());
-            if (!f || !f->isVisible())
-                return;
+        const auto espera = Quando_Modal<frmVisualizar>([&](frmVisualizar *f) {
             codigo = f->Label17->text();
             f->Command1->click();
         });
-        relogio.start();
         frmVisualizar::Mostrar(nullptr);
         QCOMPARE(codigo, QString("Código do Recebimento: 00012345"));
     }

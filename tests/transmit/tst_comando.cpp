@@ -3,7 +3,7 @@
 #include "Janela_Teste.h"
 #include "Servidor_Local.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "receipt/Registro_Recibo.h"
 #include "tests/common/Declaracao_Teste.h"
@@ -22,21 +22,22 @@ namespace {
 class Zip_Tamanho : public Zip {
 public:
     explicit Zip_Tamanho(int64_t n) : tamanho(n) {}
-    int Compactar() override
+    Resultado_Zip Compactar() override
     {
         std::mt19937 g(7);
         std::string bytes(static_cast<size_t>(tamanho), '\0');
         for (char &c : bytes)
             c = static_cast<char>(g());
         QFile f(QString::fromStdString(Arquivo_Zip));
-        return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), tamanho) == tamanho ? 0 : 1;
+        return f.open(QIODevice::WriteOnly) && f.write(bytes.data(), tamanho) == tamanho ? Resultado_Zip::Gravado
+                                                                                  : Resultado_Zip::Falha_Gravar;
     }
     int64_t tamanho;
 };
 
 class Zip_Falho : public Zip {
 public:
-    int Compactar() override { return -3; }
+    Resultado_Zip Compactar() override { return Resultado_Zip::Falha_Gravar; }
 };
 
 const QString Recibo_Fixo = QStringLiteral("00001234515012004090507");

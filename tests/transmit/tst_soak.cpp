@@ -3,7 +3,7 @@
 #include "Janela_Teste.h"
 #include "Servidor_Local.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"

@@ -1,11 +1,11 @@
-#include "intake/frmInicio_janela.h"
+#include "intake/janela/frmInicio_janela.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "history/frmReimpressao.h"
 #include "intake/Lista_Arquivos.h"
 #include "intake/Lista_Pastas.h"
 #include "intake/Lista_Unidades.h"
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
 #include "receipt/frmVisualizar.h"
 
 #include <QComboBox>

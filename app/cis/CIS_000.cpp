@@ -1,4 +1,4 @@
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -23,7 +23,7 @@ enum class Botoes { Ok, SimNao };
 enum class Resposta { Ok, Sim, Nao };
 
 // Shows a message box with the application title as caption. A carriage return (char 13) in the
-// text starts a new line, as it did in the original program's texts.
+// text starts a new line: the message texts break their lines that way.
 Resposta Caixa_Mensagem(const QString &texto, Icone icone, Botoes botoes);
 
 // Replaces the function that Caixa_Mensagem calls (tests script the answers); an empty

@@ -1,7 +1,7 @@
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
 
-#include "app/CIS_000.h"
-#include "intake/frmInicio_janela.h"
+#include "app/cis/CIS_000.h"
+#include "intake/janela/frmInicio_janela.h"
 #include "receipt/Imprime_Recibo.h"
 #include "transmit/Comando_Transmitir.h"
 #include "transmit/Relogio.h"

@@ -1,6 +1,6 @@
-#include "intake/frmInicio.h"
+#include "intake/janela/frmInicio.h"
 
-#include "app/CIS_000.h"
+#include "app/cis/CIS_000.h"
 #include "intake/Lista_Arquivos.h"
 #include "intake/Lista_Pastas.h"
 #include "intake/Lista_Unidades.h"
