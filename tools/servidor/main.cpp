@@ -11,8 +11,12 @@ int main(int argc, char **argv)
     std::string erro;
     auto opcoes = servidor::Ler_Opcoes(std::vector<std::string>(argv + 1, argv + argc), erro);
     if (!opcoes) {
-        std::fprintf(stderr, "zelta-servidor: %s\n%s", erro.c_str(), servidor::Uso_Servidor);
+        std::fprintf(stderr, "zelta-servidor: %s\nAs opções: zelta-servidor --help\n", erro.c_str());
         return 2;
+    }
+    if (opcoes->ajuda) {
+        std::fputs(servidor::Texto_Ajuda().c_str(), stdout);
+        return 0;
     }
     // Interrupt and terminate are taken by one thread that stops the server cleanly.
     sigset_t sinais;
