@@ -239,6 +239,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
             return Fim_Sessao::Fechar;
         }
         log(c->nome + " (" + std::to_string(c->total) + " blocos): " + nota);
+        p.fase = Progresso::Enviando;
         e = Envio();
         if (o.sem_resposta) {
             // Keep the client waiting (it asks its user whether to go on) until it gives up.
@@ -254,9 +255,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
             Pausa_Ms(o.resposta_partida_ms);
             resposta.erase(0, meio);
         }
-        const bool enviada = Enviar_Tudo(fd, resposta);
-        p.fase = Progresso::Enviando;
-        if (!enviada)
+        if (!Enviar_Tudo(fd, resposta))
             return Fim_Sessao::Fechar;
     }
 }
