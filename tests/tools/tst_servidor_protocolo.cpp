@@ -235,6 +235,22 @@ private slots:
         }
     }
 
+    void ajuda_do_executavel()
+    {
+        const QString programa = qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/servidor/zelta-servidor";
+        QProcess p;
+        p.start(programa, {"--help"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        const QString texto = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY(texto.contains("--tempo-ocioso MS"));
+        QVERIFY(texto.contains("conexões atendidas ao mesmo tempo"));
+        p.start(programa, {"--nada"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 2);
+        QVERIFY(p.readAllStandardError().contains("opção desconhecida"));
+    }
+
     void registro_sobrevive_e_guarda_o_arquivo()
     {
         QTemporaryDir dir;

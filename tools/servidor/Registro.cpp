@@ -67,12 +67,17 @@ Registro::Registro(const std::string &pasta, uint64_t cota) : pasta_(pasta), cot
         throw std::runtime_error("registro " + banco + ": " + m);
     }
     sqlite3_busy_timeout(db_, 5000);
-    Executar("CREATE TABLE IF NOT EXISTS entregas ("
-             " resumo TEXT PRIMARY KEY, codigo INTEGER NOT NULL UNIQUE, data_hora TEXT NOT NULL,"
-             " tipo TEXT NOT NULL, nome TEXT NOT NULL, arquivo TEXT NOT NULL)");
-    Executar("CREATE TABLE IF NOT EXISTS contador (id INTEGER PRIMARY KEY CHECK (id = 1), ultimo INTEGER NOT NULL)");
-    Executar("INSERT OR IGNORE INTO contador VALUES (1, 0)");
-    Varrer();
+    try {
+        Executar("CREATE TABLE IF NOT EXISTS entregas ("
+                 " resumo TEXT PRIMARY KEY, codigo INTEGER NOT NULL UNIQUE, data_hora TEXT NOT NULL,"
+                 " tipo TEXT NOT NULL, nome TEXT NOT NULL, arquivo TEXT NOT NULL)");
+        Executar("CREATE TABLE IF NOT EXISTS contador (id INTEGER PRIMARY KEY CHECK (id = 1), ultimo INTEGER NOT NULL)");
+        Executar("INSERT OR IGNORE INTO contador VALUES (1, 0)");
+        Varrer();
+    } catch (...) {
+        sqlite3_close(db_); // no destructor runs for a constructor that throws
+        throw;
+    }
     cota_.Contar(Medir(pasta));
     if (cota_.Usado() > cota_.Limite())
         Registrar_Log("a pasta de dados " + pasta + " já passa da cota: entregas novas serão recusadas");
