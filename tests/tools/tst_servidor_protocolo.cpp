@@ -10,7 +10,10 @@
 
 #include <QtTest>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
 using namespace servidor;
@@ -304,6 +307,50 @@ private slots:
         auto e = r.Registrar(*Temporario(r, "dois"), "r2", "C.MMM", '1', 1700000000);
         QCOMPARE(e.codigo, 2L);
         QCOMPARE(Conteudo(r.Caminho_Declaracao(2, "C.MMM")), std::string("dois"));
+    }
+
+    // A process killed (SIGKILL) while it records deliveries, again and again: afterwards every
+    // declaration file has its record and every record its file, and codes go on unshared.
+    void registro_e_pasta_concordam_apos_kill_9()
+    {
+        QTemporaryDir dir;
+        const std::string pasta = dir.filePath("dados").toStdString();
+        const QDir declaracoes(QString::fromStdString(pasta + "/declaracoes"));
+        int proxima = 0;
+        for (int rodada = 0; rodada < 3; ++rodada) {
+            const pid_t filho = ::fork();
+            if (filho == 0) {
+                Registro r(pasta);
+                for (int i = proxima; i < proxima + 5000; ++i)
+                    r.Registrar(*Temporario(r, "declaração " + std::to_string(i)), "r" + std::to_string(i), "X.MMM",
+                                '1', 1700000000);
+                ::_exit(0);
+            }
+            const auto antes = declaracoes.exists() ? declaracoes.entryList(QDir::Files).size() : 0;
+            for (int i = 0; i < 400 && (!declaracoes.exists() ||
+                                        QDir(declaracoes.path()).entryList(QDir::Files).size() < antes + 15); ++i)
+                QTest::qWait(25);
+            ::kill(filho, SIGKILL);
+            ::waitpid(filho, nullptr, 0);
+            proxima += 5000;
+        }
+        Registro r(pasta);
+        QStringList arquivos = QDir(declaracoes.path()).entryList(QDir::Files);
+        long registrados = 0;
+        for (int i = 0; i < proxima; ++i) {
+            const auto e = r.Procurar("r" + std::to_string(i));
+            if (!e)
+                continue;
+            ++registrados;
+            const std::string caminho = r.Caminho_Declaracao(e->codigo, "X.MMM");
+            QCOMPARE(Conteudo(caminho), "declaração " + std::to_string(i));
+            arquivos.removeOne(QFileInfo(QString::fromStdString(caminho)).fileName());
+        }
+        QVERIFY(registrados > 0);
+        QCOMPARE(arquivos, QStringList()); // no file without its record
+        const auto nova = r.Registrar(*Temporario(r, "nova"), "nova", "X.MMM", '1', 1700000000);
+        QCOMPARE(nova.codigo, registrados + 1);
+        QCOMPARE(Conteudo(r.Caminho_Declaracao(nova.codigo, "X.MMM")), std::string("nova"));
     }
 
 private:
