@@ -2,6 +2,7 @@
 // The real zelta-servidor run as a child process for the benchmarks: its port, and its
 // resident memory read from /proc.
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
