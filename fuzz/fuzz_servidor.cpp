@@ -1,12 +1,14 @@
 // Any bytes as what a client sends to the reception server: the session reads them as block
 // headers and blocks from a socket pair, and the same bytes go straight to the header reader,
-// the archive-end test, the unpacking and the competence reading.
+// the archive-end tests, the unpacking and the competence reading.
 #include "fuzz/Apoio_Fuzz.h"
 #include "tools/servidor/Declaracao.h"
+#include "tools/servidor/Fim_Zip.h"
 #include "tools/servidor/Opcoes.h"
 #include "tools/servidor/Protocolo.h"
 #include "tools/servidor/Registro.h"
 #include "tools/servidor/Sessao.h"
+#include "tools/servidor/Temporario.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -60,7 +62,7 @@ void Sessao(const std::string &bytes, Registro &r)
     ::close(par[0]);
 }
 
-void Pedacos(const std::string &bytes)
+void Pedacos(const std::string &bytes, Registro &r)
 {
     std::string erro;
     if (auto c = Ler_Cabecalho(bytes, erro))
@@ -68,9 +70,15 @@ void Pedacos(const std::string &bytes)
     else
         EXIGIR(!erro.empty());
     static_cast<void>(Zip_Completo(bytes));
+    Fim_Zip fim;
+    fim.Acrescentar(bytes);
     erro.clear();
-    if (!Desempacotar(bytes, erro, 1u << 20))
-        EXIGIR(!erro.empty());
+    {
+        Arquivo_Temporario zip(r.Pasta_Temporaria(), r.Cota()), destino(r.Pasta_Temporaria(), r.Cota());
+        EXIGIR(zip.Acrescentar(bytes));
+        if (!Desempacotar(zip, destino, erro, 1u << 20))
+            EXIGIR(!erro.empty());
+    }
     const std::string competencia = Competencia_Declaracao(bytes);
     EXIGIR(competencia.empty() || Competencia_Valida(competencia));
     static const Politica_Competencia politica{"032024", true};
@@ -86,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dados, size_t tamanho)
 {
     static Registro registro(Pasta_Dados());
     const std::string bytes(reinterpret_cast<const char *>(dados), tamanho);
-    Pedacos(bytes);
+    Pedacos(bytes, registro);
     Sessao(bytes, registro);
     return 0;
 }

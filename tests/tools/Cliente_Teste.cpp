@@ -1,5 +1,8 @@
 #include "tests/tools/Cliente_Teste.h"
 
+#include "tools/servidor/Declaracao.h"
+#include "tools/servidor/Temporario.h"
+
 #include <QTemporaryDir>
 
 #include <arpa/inet.h>
@@ -37,6 +40,21 @@ std::string Zip_Com(const std::map<std::string, std::string> &arquivos, bool com
         throw std::runtime_error("zip_close");
     }
     std::ifstream f(caminho, std::ios::binary);
+    std::ostringstream b;
+    b << f.rdbuf();
+    return b.str();
+}
+
+std::optional<std::string> Desempacotar_Bytes(const std::string &arquivo_zip, std::string &erro, size_t limite)
+{
+    QTemporaryDir dir;
+    servidor::Cota cota(servidor::Cota_Padrao);
+    servidor::Arquivo_Temporario zip(dir.path().toStdString(), cota), destino(dir.path().toStdString(), cota);
+    if (!zip.Acrescentar(arquivo_zip))
+        throw std::runtime_error("zip temporário");
+    if (!servidor::Desempacotar(zip, destino, erro, limite))
+        return std::nullopt;
+    std::ifstream f(destino.Caminho(), std::ios::binary);
     std::ostringstream b;
     b << f.rdbuf();
     return b.str();

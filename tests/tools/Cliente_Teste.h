@@ -5,11 +5,17 @@
 #include "tools/servidor/Servidor.h"
 
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 
 // A zip archive (in memory) holding the given files, stored or deflated.
 std::string Zip_Com(const std::map<std::string, std::string> &arquivos, bool comprimir = false);
+
+// The one file that the zip archive `arquivo_zip` unpacks to, through the server's unpacking
+// in a temporary folder; empty with `erro` set when it refuses the archive.
+std::optional<std::string> Desempacotar_Bytes(const std::string &arquivo_zip, std::string &erro,
+                                              size_t limite = 64u << 20);
 
 // A declaration file of the given competência (MMYYYY) padded with `linhas` lines; `marca`
 // makes its bytes unique.

@@ -1,7 +1,11 @@
 #include "tools/servidor/Declaracao.h"
 
 #include "tools/servidor/Protocolo.h"
+#include "tools/servidor/Temporario.h"
 
+#include <QCryptographicHash>
+
+#include <sys/stat.h>
 #include <zip.h>
 
 #include <memory>
@@ -22,26 +26,54 @@ std::string Ordem(const std::string &mmaaaa) { return mmaaaa.substr(2, 4) + mmaa
 
 } // namespace
 
-std::optional<std::string> Desempacotar(const std::string &arquivo_zip, std::string &erro, size_t limite)
+namespace {
+
+constexpr size_t Tamanho_Inicio = 256;
+
+// A folder or a link by its name or by the attributes of the system that packed it.
+bool Entrada_Regular(zip_t *z, const zip_stat_t &st)
 {
-    zip_error_t ze;
-    zip_error_init(&ze);
-    zip_source_t *fonte = zip_source_buffer_create(arquivo_zip.data(), arquivo_zip.size(), 0, &ze);
-    if (!fonte) {
-        erro = zip_error_strerror(&ze);
-        zip_error_fini(&ze);
-        return std::nullopt;
+    const std::string nome = (st.valid & ZIP_STAT_NAME) && st.name ? st.name : "";
+    if (!nome.empty() && (nome.back() == '/' || nome.back() == '\\'))
+        return false;
+    zip_uint8_t sistema = 0;
+    zip_uint32_t atributos = 0;
+    if (zip_file_get_external_attributes(z, 0, 0, &sistema, &atributos) < 0)
+        return true;
+    if (sistema == ZIP_OPSYS_UNIX) {
+        const auto tipo = (atributos >> 16) & S_IFMT;
+        return tipo == 0 || tipo == S_IFREG;
     }
-    std::unique_ptr<zip_t, Fecha_Zip> z(zip_open_from_source(fonte, ZIP_RDONLY | ZIP_CHECKCONS, &ze));
-    if (!z) {
-        erro = zip_error_strerror(&ze);
-        zip_error_fini(&ze);
-        zip_source_free(fonte);
-        return std::nullopt;
-    }
-    zip_error_fini(&ze);
-    if (zip_get_num_entries(z.get(), 0) != 1) {
+    return sistema != ZIP_OPSYS_DOS || !(atributos & 0x10); // the MS-DOS folder attribute
+}
+
+} // namespace
+
+std::optional<Declaracao_Desempacotada> Desempacotar(const Arquivo_Temporario &arquivo_zip,
+                                                     Arquivo_Temporario &destino, std::string &erro,
+                                                     size_t limite)
+{
+    // libzip holds the whole central directory; only one entry is wanted, so count first.
+    if (Entradas_Zip(arquivo_zip.Cauda(Maior_Registro_Final), arquivo_zip.Tamanho()) != 1) {
         erro = "o arquivo compactado não contém exatamente um arquivo";
+        return std::nullopt;
+    }
+    int codigo = 0;
+    std::unique_ptr<zip_t, Fecha_Zip> z(zip_open(arquivo_zip.Caminho().c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &codigo));
+    if (!z) {
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, codigo);
+        erro = zip_error_strerror(&ze);
+        zip_error_fini(&ze);
+        return std::nullopt;
+    }
+    zip_stat_t st;
+    if (zip_get_num_entries(z.get(), 0) != 1 || zip_stat_index(z.get(), 0, 0, &st) < 0) {
+        erro = "o arquivo compactado não contém exatamente um arquivo";
+        return std::nullopt;
+    }
+    if (!Entrada_Regular(z.get(), st)) {
+        erro = "o arquivo compactado contém uma pasta ou um atalho, não um arquivo";
         return std::nullopt;
     }
     std::unique_ptr<zip_file_t, Fecha_Arquivo> f(zip_fopen_index(z.get(), 0, 0));
@@ -49,23 +81,36 @@ std::optional<std::string> Desempacotar(const std::string &arquivo_zip, std::str
         erro = zip_strerror(z.get());
         return std::nullopt;
     }
-    std::string conteudo;
+    QCryptographicHash resumo(QCryptographicHash::Sha256);
+    Declaracao_Desempacotada d;
     char b[16384];
     for (;;) {
-        zip_int64_t n = zip_fread(f.get(), b, sizeof b);
+        const zip_int64_t n = zip_fread(f.get(), b, sizeof b);
         if (n < 0) { // bad data or a wrong checksum
             erro = zip_file_strerror(f.get());
             return std::nullopt;
         }
         if (n == 0)
             break;
-        if (conteudo.size() + size_t(n) > limite) {
+        if (destino.Tamanho() + uint64_t(n) > limite) {
             erro = "o arquivo descompactado passa do limite";
             return std::nullopt;
         }
-        conteudo.append(b, size_t(n));
+        const std::string_view parte(b, size_t(n));
+        if (!destino.Acrescentar(parte)) {
+            erro = "sem espaço: a pasta de dados chegou à cota, ou a gravação falhou";
+            return std::nullopt;
+        }
+        resumo.addData(QByteArrayView(b, qsizetype(n)));
+        if (d.inicio.size() < Tamanho_Inicio)
+            d.inicio.append(parte.substr(0, Tamanho_Inicio - d.inicio.size()));
     }
-    return conteudo;
+    if (destino.Tamanho() == 0) {
+        erro = "o arquivo compactado contém um arquivo vazio";
+        return std::nullopt;
+    }
+    d.resumo = resumo.result().toHex().toStdString();
+    return d;
 }
 
 bool Competencia_Valida(const std::string &m)

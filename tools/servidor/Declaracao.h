@@ -6,10 +6,20 @@
 
 namespace servidor {
 
-// The one file inside a zip archive held in memory; empty when the archive does not unpack,
-// holds no file or more than one, or would unpack to more than `limite` bytes.
-std::optional<std::string> Desempacotar(const std::string &arquivo_zip, std::string &erro,
-                                        size_t limite = 64u << 20);
+class Arquivo_Temporario;
+
+struct Declaracao_Desempacotada {
+    std::string resumo; // hex SHA-256 of its bytes
+    std::string inicio; // its first bytes, enough for the fields of the first line
+};
+
+// Unpacks the one file of the zip archive `arquivo_zip` into `destino`, a little at a time.
+// Empty with `erro` set when the archive does not unpack, does not hold exactly one entry,
+// the entry is no regular file with bytes in it (a folder, a link, an empty file), it would
+// pass `limite` bytes, or the data folder's quota has no room for it.
+std::optional<Declaracao_Desempacotada> Desempacotar(const Arquivo_Temporario &arquivo_zip,
+                                                     Arquivo_Temporario &destino, std::string &erro,
+                                                     size_t limite = 64u << 20);
 
 // Characters 10-11 (month) and 12-15 (year) of the declaration's first line, as MMYYYY;
 // empty when the line is too short or they are not digits.

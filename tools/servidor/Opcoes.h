@@ -1,5 +1,6 @@
 #pragma once
 // The settings of the reception server and the command line that gives them.
+#include "tools/servidor/Cota.h"
 #include "tools/servidor/Declaracao.h"
 
 #include <cstdint>
@@ -13,10 +14,13 @@ struct Opcoes {
     uint16_t porta = 2500;              // 0: any free port
     std::string escuta = "127.0.0.1";   // the address listened on
     std::string dados = "./zelta-servidor-dados";
+    uint64_t cota_dados = Cota_Padrao;  // bytes the data folder may take
     Politica_Competencia competencia;
-    int tempo_ocioso_ms = 30000;        // a client silent for this long is dropped
-    int silencio_ultimo_ms = 1000;      // the last block ends after this quiet time at most
-    int maximo_clientes = 256;
+    int tempo_ocioso_ms = 30000;        // for each block header, and for each block's bytes
+    int tempo_conexao_ms = 4 * 3600 * 1000; // a connection lasts this long at most
+    int silencio_ultimo_ms = 1000;      // the last block of an archive of unforeseeable end
+                                        // ends after this quiet time
+    int maximo_clientes = 256;          // connections served at once
 
     // Misbehaviour for tests of the client.
     std::optional<std::string> resposta_fixa; // replied to the last block instead of judging it
@@ -26,11 +30,14 @@ struct Opcoes {
     int reset_apos = 0;                       // > 0: reset the connection after this block
     int fechar_apos = 0;                      // > 0: close the connection after this block
     int aceite_lento_ms = 0;                  // each connection waits this long before it is served
+
+    bool ajuda = false; // --help: show Texto_Ajuda() and do nothing else
 };
 
 // Parses the arguments (without the program name); on a bad one returns empty with `erro` set.
 std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::string &erro);
 
-extern const char *const Uso_Servidor;
+// What --help shows (UTF-8).
+std::string Texto_Ajuda();
 
 } // namespace servidor

@@ -1,5 +1,6 @@
 #include "tools/servidor/Protocolo.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -46,7 +47,9 @@ std::optional<Cabecalho_Bloco> Ler_Cabecalho(std::string_view b, std::string &er
     }
     std::string_view nome = b.substr(1, 12);
     size_t inicio = nome.find_first_not_of(' ');
-    if (inicio == std::string_view::npos || nome.find(' ', inicio) != std::string_view::npos) {
+    const auto controle = [](char x) { return static_cast<unsigned char>(x) < 0x20 || x == 0x7F; };
+    if (inicio == std::string_view::npos || nome.find(' ', inicio) != std::string_view::npos ||
+        std::any_of(nome.begin(), nome.end(), controle)) {
         erro = "nome de arquivo inválido";
         return std::nullopt;
     }
@@ -68,24 +71,30 @@ std::string Montar_Cabecalho(const Cabecalho_Bloco &c)
     return std::string(1, c.tipo) + nome + numeros;
 }
 
-bool Zip_Completo(std::string_view a)
+long Entradas_Zip(std::string_view a, uint64_t tamanho)
 {
     constexpr size_t Registro_Final = 22;
-    if (a.size() < Registro_Final)
-        return false;
+    if (a.size() < Registro_Final || tamanho < a.size())
+        return -1;
+    const uint64_t antes = tamanho - a.size(); // archive bytes before `a`
     // The record may carry a comment of up to 65535 bytes after it.
-    size_t menor = a.size() > Registro_Final + 65535 ? a.size() - Registro_Final - 65535 : 0;
+    const size_t menor = a.size() > Maior_Registro_Final ? a.size() - Maior_Registro_Final : 0;
     for (size_t p = a.size() - Registro_Final + 1; p-- > menor;) {
         if (Le32(a, p) != 0x06054b50u)
             continue;
         if (p + Registro_Final + Le16(a, p + 20) != a.size())
             continue;
         // The central directory must end right where the record begins.
-        uint64_t tamanho_dir = Le32(a, p + 12), inicio_dir = Le32(a, p + 16);
-        if (inicio_dir + tamanho_dir == p)
-            return true;
+        const uint64_t tamanho_dir = Le32(a, p + 12), inicio_dir = Le32(a, p + 16);
+        if (inicio_dir + tamanho_dir == antes + p)
+            return Le16(a, p + 10);
     }
-    return false;
+    return -1;
+}
+
+bool Zip_Completo(std::string_view cauda, uint64_t tamanho)
+{
+    return Entradas_Zip(cauda, tamanho) >= 0;
 }
 
 bool Montagem::Aceitar(const Cabecalho_Bloco &c, std::string &erro)

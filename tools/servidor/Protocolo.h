@@ -19,22 +19,29 @@ struct Cabecalho_Bloco {
     int total = 0;
 };
 
-// The header in the first 23 bytes of `bytes`; empty with `erro` filled when it is malformed.
+// The header in the first 23 bytes of `bytes`; empty with `erro` filled when it is malformed
+// (a name with blanks inside, control bytes or none at all among them).
 std::optional<Cabecalho_Bloco> Ler_Cabecalho(std::string_view bytes, std::string &erro);
 std::string Montar_Cabecalho(const Cabecalho_Bloco &c);
 
-// True when `arquivo` ends exactly with a zip end-of-central-directory record that matches
-// the central directory before it: the last block is then complete.
-bool Zip_Completo(std::string_view arquivo);
+// The end record of a zip archive with the longest comment it may carry.
+constexpr size_t Maior_Registro_Final = 22 + 65535;
 
-// Collects the blocks of one upload in order.
+// True when the archive ends exactly with a zip end-of-central-directory record that matches
+// the central directory before it. `cauda` is the archive's end (its last
+// Maior_Registro_Final bytes are enough), `tamanho` the whole archive's size.
+bool Zip_Completo(std::string_view cauda, uint64_t tamanho);
+inline bool Zip_Completo(std::string_view arquivo) { return Zip_Completo(arquivo, arquivo.size()); }
+
+// The number of entries that such an end record gives, or -1 when the archive has none.
+long Entradas_Zip(std::string_view cauda, uint64_t tamanho);
+
+// Follows the blocks of one upload, which must come in order.
 class Montagem {
 public:
     // Checks a header against the blocks received so far; false with `erro` filled when it
     // does not continue them (wrong number, other file, other total).
     bool Aceitar(const Cabecalho_Bloco &c, std::string &erro);
-    void Acrescentar(std::string_view dados) { arquivo_.append(dados); }
-    const std::string &Arquivo() const { return arquivo_; }
     const Cabecalho_Bloco &Primeiro() const { return primeiro_; }
     int Recebidos() const { return recebidos_; }
     bool Ultimo() const { return recebidos_ > 0 && recebidos_ == primeiro_.total; }
@@ -42,7 +49,6 @@ public:
 private:
     Cabecalho_Bloco primeiro_;
     int recebidos_ = 0;
-    std::string arquivo_;
 };
 
 // Replies to the last block.

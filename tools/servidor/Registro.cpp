@@ -1,16 +1,16 @@
 #include "tools/servidor/Registro.h"
 
+#include "tools/servidor/Log.h"
 #include "tools/servidor/Protocolo.h"
-
-#include <QByteArray>
-#include <QCryptographicHash>
+#include "tools/servidor/Temporario.h"
 
 #include <sqlite3.h>
+
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 
 namespace servidor {
@@ -39,20 +39,27 @@ std::string Nome_Seguro(const std::string &nome)
     return s;
 }
 
-} // namespace
-
-std::string Resumo(const std::string &bytes)
+// The bytes of the regular files under `pasta`.
+uint64_t Medir(const std::string &pasta)
 {
-    return QCryptographicHash::hash(QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size())),
-                                    QCryptographicHash::Sha256).toHex().toStdString();
+    uint64_t total = 0;
+    std::error_code ec;
+    for (const auto &e : std::filesystem::recursive_directory_iterator(pasta, ec))
+        if (e.is_regular_file(ec))
+            total += e.file_size(ec);
+    return total;
 }
 
-Registro::Registro(const std::string &pasta) : pasta_(pasta)
+} // namespace
+
+Registro::Registro(const std::string &pasta, uint64_t cota) : pasta_(pasta), cota_(cota)
 {
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(pasta) / "declaracoes", ec);
-    if (ec)
-        throw std::runtime_error("pasta de dados " + pasta + ": " + ec.message());
+    for (const char *sub : {"declaracoes", "tmp"}) {
+        std::filesystem::create_directories(std::filesystem::path(pasta) / sub, ec);
+        if (ec)
+            throw std::runtime_error("pasta de dados " + pasta + ": " + ec.message());
+    }
     const std::string banco = (std::filesystem::path(pasta) / "registro.db").string();
     if (sqlite3_open(banco.c_str(), &db_) != SQLITE_OK) {
         std::string m = db_ ? sqlite3_errmsg(db_) : "sem memória";
@@ -60,11 +67,42 @@ Registro::Registro(const std::string &pasta) : pasta_(pasta)
         throw std::runtime_error("registro " + banco + ": " + m);
     }
     sqlite3_busy_timeout(db_, 5000);
-    Executar("CREATE TABLE IF NOT EXISTS entregas ("
-             " resumo TEXT PRIMARY KEY, codigo INTEGER NOT NULL UNIQUE, data_hora TEXT NOT NULL,"
-             " tipo TEXT NOT NULL, nome TEXT NOT NULL, arquivo TEXT NOT NULL)");
-    Executar("CREATE TABLE IF NOT EXISTS contador (id INTEGER PRIMARY KEY CHECK (id = 1), ultimo INTEGER NOT NULL)");
-    Executar("INSERT OR IGNORE INTO contador VALUES (1, 0)");
+    try {
+        Executar("CREATE TABLE IF NOT EXISTS entregas ("
+                 " resumo TEXT PRIMARY KEY, codigo INTEGER NOT NULL UNIQUE, data_hora TEXT NOT NULL,"
+                 " tipo TEXT NOT NULL, nome TEXT NOT NULL, arquivo TEXT NOT NULL)");
+        Executar("CREATE TABLE IF NOT EXISTS contador (id INTEGER PRIMARY KEY CHECK (id = 1), ultimo INTEGER NOT NULL)");
+        Executar("INSERT OR IGNORE INTO contador VALUES (1, 0)");
+        Varrer();
+    } catch (...) {
+        sqlite3_close(db_); // no destructor runs for a constructor that throws
+        throw;
+    }
+    cota_.Contar(Medir(pasta));
+    if (cota_.Usado() > cota_.Limite())
+        Registrar_Log("a pasta de dados " + pasta + " já passa da cota: entregas novas serão recusadas");
+}
+
+void Registro::Varrer()
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (const auto &e : fs::directory_iterator(Pasta_Temporaria(), ec))
+        fs::remove_all(e.path(), ec);
+    for (const auto &e : fs::directory_iterator(fs::path(pasta_) / "declaracoes", ec)) {
+        const std::string nome = e.path().filename().string();
+        if (nome.size() < 10 || nome[8] != '-' || nome.find_first_not_of("0123456789") != 8)
+            continue; // not a name this server gives
+        const long codigo = std::stol(nome.substr(0, 8));
+        Comando busca(db_, "SELECT nome FROM entregas WHERE codigo = ?");
+        sqlite3_bind_int64(busca.st, 1, codigo);
+        if (sqlite3_step(busca.st) == SQLITE_ROW &&
+            fs::path(Caminho_Declaracao(codigo, reinterpret_cast<const char *>(sqlite3_column_text(busca.st, 0))))
+                    .filename() == e.path().filename())
+            continue;
+        Registrar_Log("arquivo sem registro removido da pasta de dados: " + nome);
+        fs::remove(e.path(), ec);
+    }
 }
 
 Registro::~Registro()
@@ -99,20 +137,25 @@ std::optional<Entrega> Registro::Procurar_Resumo(const std::string &resumo)
                    reinterpret_cast<const char *>(sqlite3_column_text(busca.st, 1)), true};
 }
 
-std::optional<Entrega> Registro::Procurar(const std::string &declaracao)
+std::string Registro::Pasta_Temporaria() const
 {
-    const std::string resumo = Resumo(declaracao);
+    return (std::filesystem::path(pasta_) / "tmp").string();
+}
+
+std::optional<Entrega> Registro::Procurar(const std::string &resumo)
+{
     std::lock_guard trava(mutex_);
     return Procurar_Resumo(resumo);
 }
 
-Entrega Registro::Registrar(const std::string &declaracao, const std::string &nome, char tipo, std::time_t quando)
+Entrega Registro::Registrar(Arquivo_Temporario &declaracao, const std::string &resumo, const std::string &nome,
+                            char tipo, std::time_t quando)
 {
-    const std::string resumo = Resumo(declaracao);
     std::lock_guard trava(mutex_);
     if (auto antes = Procurar_Resumo(resumo))
         return *antes;
     Executar("BEGIN IMMEDIATE");
+    std::string guardado; // the file's final name once it is there
     try {
         long codigo;
         {
@@ -124,13 +167,6 @@ Entrega Registro::Registrar(const std::string &declaracao, const std::string &no
         if (codigo > Maior_Codigo)
             throw std::runtime_error("registro: os códigos de oito dígitos se esgotaram");
         const std::string caminho = Caminho_Declaracao(codigo, nome);
-        {
-            std::ofstream f(caminho, std::ios::binary | std::ios::trunc);
-            f.write(declaracao.data(), std::streamsize(declaracao.size()));
-            f.close();
-            if (!f)
-                throw std::runtime_error("não foi possível gravar " + caminho);
-        }
         const std::string data_hora = Data_Hora_Recepcao(quando);
         Comando ins(db_, "INSERT INTO entregas VALUES (?, ?, ?, ?, ?, ?)");
         sqlite3_bind_text(ins.st, 1, resumo.c_str(), -1, SQLITE_TRANSIENT);
@@ -141,10 +177,18 @@ Entrega Registro::Registrar(const std::string &declaracao, const std::string &no
         sqlite3_bind_text(ins.st, 6, caminho.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(ins.st) != SQLITE_DONE)
             throw std::runtime_error(std::string("registro: ") + sqlite3_errmsg(db_));
+        // In place before the commit: a stop in between leaves a file without a record, which
+        // the next start removes, never a record without its file.
+        declaracao.Guardar(caminho);
+        guardado = caminho;
         Executar("COMMIT");
         return {codigo, data_hora, false};
     } catch (...) {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (!guardado.empty()) {
+            ::unlink(guardado.c_str());
+            cota_.Liberar(declaracao.Tamanho());
+        }
         throw;
     }
 }

@@ -1,7 +1,11 @@
 #pragma once
-// The server's record of deliveries, kept in its data folder: each received declaration file
-// and an SQLite table from the SHA-256 of its bytes to the receipt code and reception time,
-// so that a second delivery of the same bytes is recognised after a restart too.
+// The server's data folder and its record of deliveries: each received declaration file, an
+// SQLite table from the SHA-256 of its bytes to the receipt code and reception time (so that a
+// second delivery of the same bytes is recognised after a restart too), a temporary area for
+// uploads and unpacking, and the quota that bounds the whole folder.
+#include "tools/servidor/Cota.h"
+
+#include <cstdint>
 #include <ctime>
 #include <mutex>
 #include <optional>
@@ -11,6 +15,8 @@ struct sqlite3;
 
 namespace servidor {
 
+class Arquivo_Temporario;
+
 struct Entrega {
     long codigo = 0;
     std::string data_hora; // DDMMYYYYhhmmss of the first reception
@@ -19,33 +25,39 @@ struct Entrega {
 
 class Registro {
 public:
-    // Opens (creating when missing) the folder, its "declaracoes" subfolder and "registro.db".
+    // Opens (creating when missing) the folder, its "declaracoes" and "tmp" subfolders and
+    // "registro.db"; empties "tmp" and removes declaration files that no record names (left by
+    // a stop in the middle of a recording), then measures the folder for the quota.
     // Throws std::runtime_error when it cannot.
-    explicit Registro(const std::string &pasta);
+    explicit Registro(const std::string &pasta, uint64_t cota = Cota_Padrao);
     ~Registro();
     Registro(const Registro &) = delete;
     Registro &operator=(const Registro &) = delete;
 
-    // The earlier delivery of these bytes, if any.
-    std::optional<Entrega> Procurar(const std::string &declaracao);
+    // The earlier delivery of the declaration whose SHA-256 (hex) is `resumo`, if any.
+    std::optional<Entrega> Procurar(const std::string &resumo);
 
-    // Records a delivery of `declaracao` received at `quando` under the next code and keeps the
-    // file, or returns the earlier delivery of the same bytes. Safe to call from several
-    // threads. Throws std::runtime_error when the file or the record cannot be written.
-    Entrega Registrar(const std::string &declaracao, const std::string &nome, char tipo, std::time_t quando);
+    // Records the delivery of the unpacked `declaracao` (SHA-256 `resumo`) received at
+    // `quando` under the next code, moving the file to its place before the record is
+    // committed; or returns the earlier delivery of the same bytes, leaving the file alone.
+    // Safe to call from several threads. Throws std::runtime_error when the file or the
+    // record cannot be written.
+    Entrega Registrar(Arquivo_Temporario &declaracao, const std::string &resumo, const std::string &nome,
+                      char tipo, std::time_t quando);
 
     // Where the file of a delivery is kept.
     std::string Caminho_Declaracao(long codigo, const std::string &nome) const;
+    std::string Pasta_Temporaria() const;
+    servidor::Cota &Cota() { return cota_; }
 
 private:
     void Executar(const char *sql);
     std::optional<Entrega> Procurar_Resumo(const std::string &resumo);
+    void Varrer();
     std::string pasta_;
     sqlite3 *db_ = nullptr;
     std::mutex mutex_;
+    servidor::Cota cota_;
 };
-
-// Hex SHA-256 of `bytes`.
-std::string Resumo(const std::string &bytes);
 
 } // namespace servidor

@@ -1,6 +1,6 @@
 #include "tools/servidor/Servidor.h"
 
-#include "tools/servidor/Sessao.h"
+#include "tools/servidor/Log.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -18,6 +18,8 @@ namespace servidor {
 
 namespace {
 
+using Relogio = std::chrono::steady_clock;
+
 std::string Nome_Par(const sockaddr_storage &a)
 {
     char host[NI_MAXHOST] = "?", porta[NI_MAXSERV] = "?";
@@ -28,19 +30,19 @@ std::string Nome_Par(const sockaddr_storage &a)
 
 } // namespace
 
-Servidor::Servidor(const Opcoes &o) : opcoes_(o), registro_(o.dados)
+Servidor::Servidor(const Opcoes &o) : opcoes_(o), registro_(o.dados, o.cota_dados)
 {
-    if (::pipe2(aviso_, O_CLOEXEC | O_NONBLOCK) < 0)
+    int aviso[2];
+    if (::pipe2(aviso, O_CLOEXEC | O_NONBLOCK) < 0)
         throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
+    aviso_leitura_ = Descritor(aviso[0]);
+    aviso_escrita_ = Descritor(aviso[1]);
 }
 
 Servidor::~Servidor()
 {
     Parar();
     Recolher(true);
-    for (int fd : {escuta_, aviso_[0], aviso_[1]})
-        if (fd >= 0)
-            ::close(fd);
 }
 
 uint16_t Servidor::Iniciar()
@@ -53,22 +55,20 @@ uint16_t Servidor::Iniciar()
     const std::string porta = std::to_string(opcoes_.porta);
     if (int r = ::getaddrinfo(opcoes_.escuta.c_str(), porta.c_str(), &dicas, &lista); r != 0)
         throw std::runtime_error("endereço " + opcoes_.escuta + ": " + ::gai_strerror(r));
-    int fd = ::socket(lista->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    Descritor fd(::socket(lista->ai_family, SOCK_STREAM | SOCK_CLOEXEC, 0));
     int um = 1;
-    if (fd >= 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &um, sizeof um);
-    if (fd < 0 || ::bind(fd, lista->ai_addr, lista->ai_addrlen) < 0 || ::listen(fd, 128) < 0) {
-        const int err = errno;
-        ::freeaddrinfo(lista);
-        if (fd >= 0)
-            ::close(fd);
-        throw std::runtime_error("escuta em " + opcoes_.escuta + ":" + porta + ": " + std::strerror(err));
-    }
+    if (fd.Aberto())
+        ::setsockopt(fd.Fd(), SOL_SOCKET, SO_REUSEADDR, &um, sizeof um);
+    const bool ok = fd.Aberto() && ::bind(fd.Fd(), lista->ai_addr, lista->ai_addrlen) == 0 &&
+                    ::listen(fd.Fd(), SOMAXCONN) == 0;
+    const int err = errno;
     ::freeaddrinfo(lista);
-    escuta_ = fd;
+    if (!ok)
+        throw std::runtime_error("escuta em " + opcoes_.escuta + ":" + porta + ": " + std::strerror(err));
+    escuta_ = std::move(fd);
     sockaddr_storage a{};
     socklen_t t = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr *>(&a), &t);
+    ::getsockname(escuta_.Fd(), reinterpret_cast<sockaddr *>(&a), &t);
     return a.ss_family == AF_INET6 ? ntohs(reinterpret_cast<sockaddr_in6 &>(a).sin6_port)
                                    : ntohs(reinterpret_cast<sockaddr_in &>(a).sin_port);
 }
@@ -76,8 +76,8 @@ uint16_t Servidor::Iniciar()
 void Servidor::Parar()
 {
     parar_ = true;
-    if (aviso_[1] >= 0) {
-        [[maybe_unused]] auto r = ::write(aviso_[1], "x", 1);
+    if (aviso_escrita_.Aberto()) {
+        [[maybe_unused]] auto r = ::write(aviso_escrita_.Fd(), "x", 1);
     }
 }
 
@@ -85,7 +85,7 @@ void Servidor::Recolher(bool todas)
 {
     std::list<std::unique_ptr<Conexao>> prontas;
     {
-        std::lock_guard t(mutex_);
+        std::lock_guard trava(mutex_);
         for (auto i = conexoes_.begin(); i != conexoes_.end();) {
             if (todas && (*i)->fd >= 0)
                 ::shutdown((*i)->fd, SHUT_RDWR); // wakes its reads
@@ -99,19 +99,70 @@ void Servidor::Recolher(bool todas)
         c->linha.join();
 }
 
+bool Servidor::Abrir_Vaga()
+{
+    const auto agora = Relogio::now();
+    size_t ativas = 0;
+    Conexao *sem_cabecalho = nullptr, *lenta = nullptr;
+    double menor_taxa = 0;
+    for (auto &c : conexoes_) {
+        if (c->terminada || c->expulsa)
+            continue;
+        ++ativas;
+        const int fase = c->progresso.fase;
+        if (fase == Progresso::Sem_Cabecalho) {
+            if (!sem_cabecalho || c->inicio < sem_cabecalho->inicio)
+                sem_cabecalho = c.get();
+        } else if (fase == Progresso::Enviando) {
+            const double segundos = std::chrono::duration<double>(agora - c->inicio).count() + 1e-3;
+            const double taxa = double(c->progresso.bytes.load()) / segundos;
+            if (!lenta || taxa < menor_taxa)
+                lenta = c.get(), menor_taxa = taxa;
+        }
+    }
+    if (ativas < size_t(opcoes_.maximo_clientes))
+        return true;
+    Conexao *vitima = sem_cabecalho ? sem_cabecalho : lenta;
+    if (!vitima)
+        return false;
+    vitima->expulsa = true;
+    ::shutdown(vitima->fd, SHUT_RDWR); // its thread sees the end and leaves
+    return true;
+}
+
+void Servidor::Atender_Conexao(Conexao *c, const std::string &nome)
+{
+    Fim_Sessao fim = Fim_Sessao::Fechar;
+    try {
+        fim = Atender(c->fd, opcoes_, registro_, nome, &c->progresso);
+    } catch (const std::exception &x) {
+        Registrar_Log(nome + ": " + x.what());
+    }
+    std::lock_guard trava(mutex_);
+    if (c->expulsa)
+        Registrar_Log(nome + ": conexão descartada para dar lugar a um cliente novo");
+    if (fim == Fim_Sessao::Resetar) {
+        linger l{1, 0};
+        ::setsockopt(c->fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+    }
+    ::close(c->fd);
+    c->fd = -1;
+    c->terminada = true;
+}
+
 void Servidor::Executar()
 {
-    if (escuta_ < 0)
+    if (!escuta_.Aberto())
         throw std::runtime_error("o servidor não foi iniciado");
     while (!parar_) {
-        pollfd p[2] = {{escuta_, POLLIN, 0}, {aviso_[0], POLLIN, 0}};
+        pollfd p[2] = {{escuta_.Fd(), POLLIN, 0}, {aviso_leitura_.Fd(), POLLIN, 0}};
         int r = ::poll(p, 2, 1000);
         Recolher(false);
         if (r <= 0 || !(p[0].revents & POLLIN))
             continue;
         sockaddr_storage par{};
         socklen_t t = sizeof par;
-        int fd = ::accept4(escuta_, reinterpret_cast<sockaddr *>(&par), &t, SOCK_CLOEXEC);
+        int fd = ::accept4(escuta_.Fd(), reinterpret_cast<sockaddr *>(&par), &t, SOCK_CLOEXEC);
         if (fd < 0)
             continue; // the client went away, or descriptors ran out for a moment
         timeval tv{opcoes_.tempo_ocioso_ms / 1000, (opcoes_.tempo_ocioso_ms % 1000) * 1000};
@@ -119,31 +170,15 @@ void Servidor::Executar()
         const std::string nome = Nome_Par(par);
 
         std::lock_guard trava(mutex_);
-        if (conexoes_.size() >= size_t(opcoes_.maximo_clientes)) {
+        if (!Abrir_Vaga()) {
             Registrar_Log(nome + ": clientes demais, conexão recusada");
             ::close(fd);
             continue;
         }
         auto c = std::make_unique<Conexao>();
-        Conexao *cp = c.get();
-        cp->fd = fd;
+        c->fd = fd;
         try {
-            cp->linha = std::thread([this, cp, nome] {
-                Fim_Sessao fim = Fim_Sessao::Fechar;
-                try {
-                    fim = Atender(cp->fd, opcoes_, registro_, nome);
-                } catch (const std::exception &x) {
-                    Registrar_Log(nome + ": " + x.what());
-                }
-                std::lock_guard t(mutex_);
-                if (fim == Fim_Sessao::Resetar) {
-                    linger l{1, 0};
-                    ::setsockopt(cp->fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
-                }
-                ::close(cp->fd);
-                cp->fd = -1;
-                cp->terminada = true;
-            });
+            c->linha = std::thread(&Servidor::Atender_Conexao, this, c.get(), nome);
         } catch (const std::system_error &x) {
             Registrar_Log(nome + ": " + x.what());
             ::close(fd);
@@ -153,7 +188,7 @@ void Servidor::Executar()
     }
     Recolher(true);
     char b[64];
-    while (::read(aviso_[0], b, sizeof b) > 0) {
+    while (::read(aviso_leitura_.Fd(), b, sizeof b) > 0) {
     }
 }
 

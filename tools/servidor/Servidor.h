@@ -1,9 +1,15 @@
 #pragma once
 // The reception server: listens, serves each client on its own thread, stops on request.
+// When every client slot is taken, a new connection takes the place of the one that has
+// waited longest for its first header, or else of the one receiving slowest (bytes per
+// second since it came); only when all are being judged is the new one refused.
+#include "tools/servidor/Descritor.h"
 #include "tools/servidor/Opcoes.h"
 #include "tools/servidor/Registro.h"
+#include "tools/servidor/Sessao.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -30,16 +36,22 @@ public:
 
 private:
     struct Conexao {
-        int fd = -1;
+        int fd = -1; // closed by its thread, under mutex_
         std::thread linha;
+        Progresso progresso;
+        std::chrono::steady_clock::time_point inicio = std::chrono::steady_clock::now();
         bool terminada = false;
+        bool expulsa = false;
     };
     void Recolher(bool todas);
+    // Makes room for one more connection; false when none can be dropped. Holds mutex_.
+    bool Abrir_Vaga();
+    void Atender_Conexao(Conexao *c, const std::string &nome);
 
     Opcoes opcoes_;
     Registro registro_;
-    int escuta_ = -1;
-    int aviso_[2] = {-1, -1}; // wakes the accept loop
+    Descritor escuta_;
+    Descritor aviso_leitura_, aviso_escrita_; // wake the accept loop
     std::atomic<bool> parar_{false};
     std::mutex mutex_;
     std::list<std::unique_ptr<Conexao>> conexoes_;

@@ -1,118 +1,123 @@
 #include "tools/servidor/Sessao.h"
 
 #include "tools/servidor/Declaracao.h"
+#include "tools/servidor/Descritor.h"
+#include "tools/servidor/Fim_Zip.h"
+#include "tools/servidor/Log.h"
+#include "tools/servidor/Protocolo.h"
 #include "tools/servidor/Registro.h"
+#include "tools/servidor/Temporario.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <exception>
-#include <mutex>
+#include <memory>
+#include <semaphore>
 #include <thread>
 
 namespace servidor {
 
 namespace {
 
+using Relogio = std::chrono::steady_clock;
+
 constexpr int Espera_Sem_Resposta_ms = 15 * 60 * 1000;
+// Archives unpacked at once, whatever the number of clients: unpacking is what costs.
+std::counting_semaphore<> julgamentos(4);
 
 enum class Leitura { Completa, Fechada, Ociosa, Falha };
 
-// Waits up to `ms` for bytes; Completa when some can be read.
-Leitura Esperar(int fd, int ms)
+int Ms_Ate(Relogio::time_point t)
 {
-    pollfd p{fd, POLLIN, 0};
-    int r;
-    do {
-        r = ::poll(&p, 1, ms);
-    } while (r < 0 && errno == EINTR);
-    if (r < 0)
-        return Leitura::Falha;
-    return r == 0 ? Leitura::Ociosa : Leitura::Completa;
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(t - Relogio::now()).count();
+    return int(std::clamp<decltype(ms)>(ms, 0, 1 << 30));
 }
 
-// Appends up to `n` bytes to `destino`; whatever arrives at once, after at most `ms` of silence.
+Relogio::time_point Prazo(int ms, Relogio::time_point limite)
+{
+    return std::min(Relogio::now() + std::chrono::milliseconds(ms), limite);
+}
+
+// Appends up to `n` bytes to `destino`: whatever arrives at once, after at most `ms` of silence.
 Leitura Ler_Algo(int fd, std::string &destino, size_t n, int ms)
 {
-    Leitura e = Esperar(fd, ms);
-    if (e != Leitura::Completa)
-        return e;
+    const int e = Esperar_Leitura(fd, ms);
+    if (e <= 0)
+        return e == 0 ? Leitura::Ociosa : Leitura::Falha;
     const size_t antes = destino.size();
     destino.resize(antes + n);
-    ssize_t r;
-    do {
-        r = ::recv(fd, destino.data() + antes, n, 0);
-    } while (r < 0 && errno == EINTR);
+    const ssize_t r = Receber(fd, destino.data() + antes, n);
     destino.resize(antes + (r > 0 ? size_t(r) : 0));
     if (r == 0)
         return Leitura::Fechada;
     return r < 0 ? Leitura::Falha : Leitura::Completa;
 }
 
-// Appends exactly `n` bytes unless the client closes, fails or is silent for `ms`.
-Leitura Ler_Exato(int fd, std::string &destino, size_t n, int ms)
+// Appends exactly `n` bytes unless the client closes, fails or `prazo` passes first.
+Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point prazo, Progresso &p)
 {
     const size_t alvo = destino.size() + n;
     while (destino.size() < alvo) {
-        Leitura e = Ler_Algo(fd, destino, alvo - destino.size(), ms);
+        const size_t antes = destino.size();
+        const Leitura e = Ler_Algo(fd, destino, alvo - destino.size(), Ms_Ate(prazo));
+        p.bytes += destino.size() - antes;
         if (e != Leitura::Completa)
             return e;
     }
     return Leitura::Completa;
 }
 
-// The last block has no length: it ends with the archive's closing record, at 1000 bytes,
-// or when the client has been quiet for a while.
-Leitura Ler_Ultimo_Bloco(int fd, Montagem &m, const Opcoes &o)
+// One upload as received so far; its archive bytes wait in a temporary file.
+struct Envio {
+    Montagem montagem;
+    std::unique_ptr<Arquivo_Temporario> arquivo;
+    Fim_Zip fim;
+    bool sem_espaco = false; // a block found no room: the upload will be answered "8"
+
+    void Guardar(std::string_view dados)
+    {
+        fim.Acrescentar(dados);
+        if (!sem_espaco && !arquivo->Acrescentar(dados))
+            sem_espaco = true;
+    }
+};
+
+// The last block has no length. It ends at 1000 bytes or with the archive's end record; while
+// the archive's own records announce bytes still to come, they are waited for up to the
+// block's deadline; when they cannot tell (not a zip, sizes after the data), after a quiet time.
+Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point prazo, Progresso &p)
 {
     size_t lidos = 0;
     while (lidos < Tamanho_Bloco) {
+        int espera = Ms_Ate(prazo);
+        const Fim_Zip::Estado s = e.fim.Situacao();
+        if (s == Fim_Zip::Estado::Completo && lidos > 0)
+            break;
+        if (s != Fim_Zip::Estado::Faltam) {
+            if (lidos > 0 && Zip_Completo(e.arquivo->Cauda(Maior_Registro_Final), e.arquivo->Tamanho()))
+                break;
+            espera = std::min(espera, o.silencio_ultimo_ms);
+        }
         std::string dados;
-        Leitura e = Ler_Algo(fd, dados, Tamanho_Bloco - lidos, o.silencio_ultimo_ms);
-        if (e == Leitura::Ociosa)
-            break;
-        if (e != Leitura::Completa)
-            return e;
-        m.Acrescentar(dados);
+        const Leitura l = Ler_Algo(fd, dados, Tamanho_Bloco - lidos, espera);
+        if (l == Leitura::Ociosa)
+            break; // judged as it stands
+        if (l != Leitura::Completa)
+            return l;
+        p.bytes += dados.size();
+        e.Guardar(dados);
         lidos += dados.size();
-        if (Zip_Completo(m.Arquivo()))
-            break;
     }
     return Leitura::Completa;
-}
-
-Leitura Ler_Bloco(int fd, Montagem &m, const Opcoes &o)
-{
-    if (m.Ultimo())
-        return Ler_Ultimo_Bloco(fd, m, o);
-    std::string dados;
-    Leitura e = Ler_Exato(fd, dados, Tamanho_Bloco, o.tempo_ocioso_ms);
-    m.Acrescentar(dados);
-    return e;
-}
-
-bool Enviar(int fd, std::string_view s)
-{
-    while (!s.empty()) {
-        ssize_t n = ::send(fd, s.data(), s.size(), MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        s.remove_prefix(size_t(n));
-    }
-    return true;
 }
 
 const char *Motivo(Leitura e)
 {
     switch (e) {
     case Leitura::Fechada: return "o cliente fechou a conexão";
-    case Leitura::Ociosa: return "cliente ocioso por tempo demais";
+    case Leitura::Ociosa: return "prazo esgotado";
     case Leitura::Falha: return std::strerror(errno);
     default: return "";
     }
@@ -120,71 +125,95 @@ const char *Motivo(Leitura e)
 
 void Pausa_Ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-} // namespace
+struct Vez_De_Julgar {
+    Vez_De_Julgar() { julgamentos.acquire(); }
+    ~Vez_De_Julgar() { julgamentos.release(); }
+    Vez_De_Julgar(const Vez_De_Julgar &) = delete;
+    Vez_De_Julgar &operator=(const Vez_De_Julgar &) = delete;
+};
 
-void Registrar_Log(const std::string &linha)
-{
-    static std::mutex m;
-    std::lock_guard t(m);
-    std::fprintf(stderr, "zelta-servidor: %s\n", linha.c_str());
-}
-
-std::string Resposta_Ultimo_Bloco(const Montagem &m, const Opcoes &o, Registro &r, std::time_t agora,
+// The reply to an upload's last block: "8", "7…", "5…"/"6…" or the receipt "0…".
+// `nota` tells the log what was decided.
+std::string Resposta_Ultimo_Bloco(const Envio &e, const Opcoes &o, Registro &r, std::time_t agora,
                                   std::string &nota)
 {
     if (o.resposta_fixa) {
         nota = "resposta fixa";
         return *o.resposta_fixa;
     }
+    if (e.sem_espaco) {
+        nota = "sem espaço para o envio: a pasta de dados chegou à cota, ou a gravação falhou";
+        return Resposta_Descompactacao;
+    }
+    Arquivo_Temporario arquivo(r.Pasta_Temporaria(), r.Cota());
     std::string erro;
-    auto declaracao = Desempacotar(m.Arquivo(), erro);
+    std::optional<Declaracao_Desempacotada> declaracao;
+    {
+        Vez_De_Julgar vez;
+        declaracao = Desempacotar(*e.arquivo, arquivo, erro);
+    }
     if (!declaracao) {
         nota = "descompactação falhou: " + erro;
         return Resposta_Descompactacao;
     }
-    const char tipo = m.Primeiro().tipo;
-    if (auto antes = r.Procurar(*declaracao)) {
+    const char tipo = e.montagem.Primeiro().tipo;
+    if (auto antes = r.Procurar(declaracao->resumo)) {
         nota = "já entregue com o código " + std::to_string(antes->codigo);
         return Resposta_Recibo('7', antes->codigo, antes->data_hora);
     }
-    std::string recusa = Julgar_Competencia(o.competencia, tipo, *declaracao);
+    std::string recusa = Julgar_Competencia(o.competencia, tipo, declaracao->inicio);
     if (!recusa.empty()) {
-        nota = "competência recusada (" + Competencia_Declaracao(*declaracao) + ")";
+        nota = "competência recusada (" + Competencia_Declaracao(declaracao->inicio) + ")";
         return recusa;
     }
-    Entrega e = r.Registrar(*declaracao, m.Primeiro().nome, tipo, agora);
-    nota = (e.repetida ? "já entregue com o código " : "recebido com o código ") + std::to_string(e.codigo);
-    return Resposta_Recibo(e.repetida ? '7' : '0', e.codigo, e.data_hora);
+    Entrega en = r.Registrar(arquivo, declaracao->resumo, e.montagem.Primeiro().nome, tipo, agora);
+    nota = (en.repetida ? "já entregue com o código " : "recebido com o código ") + std::to_string(en.codigo);
+    return Resposta_Recibo(en.repetida ? '7' : '0', en.codigo, en.data_hora);
 }
 
-Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par)
+} // namespace
+
+Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par, Progresso *progresso)
 {
+    Progresso proprio;
+    Progresso &p = progresso ? *progresso : proprio;
     auto log = [&](const std::string &s) { Registrar_Log(par + ": " + s); };
     if (o.aceite_lento_ms > 0)
         Pausa_Ms(o.aceite_lento_ms);
-    Montagem m;
+    const auto fim_conexao = Relogio::now() + std::chrono::milliseconds(o.tempo_conexao_ms);
+    Envio e;
     for (;;) {
         std::string cabecalho;
-        Leitura e = Ler_Exato(fd, cabecalho, Tamanho_Cabecalho, o.tempo_ocioso_ms);
-        if (e == Leitura::Fechada && cabecalho.empty() && m.Recebidos() == 0)
+        Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao), p);
+        if (l == Leitura::Fechada && cabecalho.empty() && e.montagem.Recebidos() == 0)
             return Fim_Sessao::Fechar; // a client that leaves between uploads
-        if (e == Leitura::Fechada && cabecalho.empty()) {
-            log("o cliente saiu no meio do envio, após o bloco " + std::to_string(m.Recebidos()));
+        if (l == Leitura::Fechada && cabecalho.empty()) {
+            log("o cliente saiu no meio do envio, após o bloco " + std::to_string(e.montagem.Recebidos()));
             return Fim_Sessao::Fechar;
         }
-        if (e != Leitura::Completa) {
-            log(std::string("cabeçalho incompleto, conexão descartada: ") + Motivo(e));
+        if (l != Leitura::Completa) {
+            log(std::string("cabeçalho incompleto, conexão descartada: ") + Motivo(l));
             return Fim_Sessao::Fechar;
         }
         std::string erro;
         auto c = Ler_Cabecalho(cabecalho, erro);
-        if (!c || !m.Aceitar(*c, erro)) {
+        if (!c || !e.montagem.Aceitar(*c, erro)) {
             log(erro + ", conexão descartada");
             return Fim_Sessao::Fechar;
         }
-        e = Ler_Bloco(fd, m, o);
-        if (e != Leitura::Completa) {
-            log("bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(e));
+        p.fase = Progresso::Enviando;
+        if (!e.arquivo)
+            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), r.Cota());
+        const auto prazo_bloco = Prazo(o.tempo_ocioso_ms, fim_conexao);
+        if (e.montagem.Ultimo()) {
+            l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco, p);
+        } else {
+            std::string dados;
+            l = Ler_Ate(fd, dados, Tamanho_Bloco, prazo_bloco, p);
+            e.Guardar(dados);
+        }
+        if (l != Leitura::Completa) {
+            log("bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
             return Fim_Sessao::Fechar;
         }
         if (c->bloco == o.reset_apos) {
@@ -195,21 +224,23 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par)
             log("fechamento após o bloco " + std::to_string(c->bloco));
             return Fim_Sessao::Fechar;
         }
-        if (!m.Ultimo()) {
-            if (!Enviar(fd, Resposta_Intermediaria))
+        if (!e.montagem.Ultimo()) {
+            if (!Enviar_Tudo(fd, Resposta_Intermediaria))
                 return Fim_Sessao::Fechar;
             continue;
         }
 
         std::string nota, resposta;
+        p.fase = Progresso::Julgando;
         try {
-            resposta = Resposta_Ultimo_Bloco(m, o, r, std::time(nullptr), nota);
+            resposta = Resposta_Ultimo_Bloco(e, o, r, std::time(nullptr), nota);
         } catch (const std::exception &x) {
             log(std::string("entrega não registrada: ") + x.what());
             return Fim_Sessao::Fechar;
         }
         log(c->nome + " (" + std::to_string(c->total) + " blocos): " + nota);
-        m = Montagem();
+        p.fase = Progresso::Enviando;
+        e = Envio();
         if (o.sem_resposta) {
             // Keep the client waiting (it asks its user whether to go on) until it gives up.
             std::string descarte;
@@ -219,12 +250,12 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par)
         }
         if (o.resposta_partida_ms >= 0 && resposta.size() > 1) {
             const size_t meio = resposta.size() / 2;
-            if (!Enviar(fd, std::string_view(resposta).substr(0, meio)))
+            if (!Enviar_Tudo(fd, std::string_view(resposta).substr(0, meio)))
                 return Fim_Sessao::Fechar;
             Pausa_Ms(o.resposta_partida_ms);
             resposta.erase(0, meio);
         }
-        if (!Enviar(fd, resposta))
+        if (!Enviar_Tudo(fd, resposta))
             return Fim_Sessao::Fechar;
     }
 }

@@ -1,28 +1,32 @@
 #pragma once
-// Serving one client connection: reading its blocks with time-outs, answering each, and
-// judging the complete archive.
+// Serving one client connection: reading its blocks within their deadlines, answering each,
+// and judging the complete archive.
 #include "tools/servidor/Opcoes.h"
-#include "tools/servidor/Protocolo.h"
 
-#include <ctime>
+#include <atomic>
+#include <cstdint>
 #include <string>
 
 namespace servidor {
 
 class Registro;
 
-// The reply to an upload's last block: "8", "7…", "5…"/"6…" or the receipt "0…".
-// `nota` tells the log what was decided.
-std::string Resposta_Ultimo_Bloco(const Montagem &m, const Opcoes &o, Registro &r, std::time_t agora,
-                                  std::string &nota);
+// What the server sees of a connection when it must choose one to drop.
+struct Progresso {
+    enum Fase : int { Sem_Cabecalho, Enviando, Julgando };
+    std::atomic<int> fase{Sem_Cabecalho}; // Sem_Cabecalho until a first header is complete
+    std::atomic<uint64_t> bytes{0};       // received so far
+};
 
 enum class Fim_Sessao { Fechar, Resetar };
 
-// Serves the connection `fd` until the client leaves, misbehaves or is idle too long. Does not
-// close `fd`; the caller does, with a reset when told so. `par` names the client in the log.
-Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par);
-
-// One line on stderr (lines of several threads are not mixed).
-void Registrar_Log(const std::string &linha);
+// Serves the connection `fd` until the client leaves, misbehaves or misses a deadline:
+//  - each block header must be complete within o.tempo_ocioso_ms of the connection's start
+//    or of the reply to the block before, however its bytes trickle in;
+//  - each block's archive bytes within o.tempo_ocioso_ms of its header;
+//  - the whole connection ends after o.tempo_conexao_ms.
+// Does not close `fd`; the caller does, with a reset when told so. `par` names the client in
+// the log; `progresso`, when given, is kept up to date.
+Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par, Progresso *progresso = nullptr);
 
 } // namespace servidor

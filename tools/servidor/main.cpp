@@ -1,4 +1,5 @@
 // zelta-servidor: the local stand-in for the reception server.
+#include "tools/servidor/Log.h"
 #include "tools/servidor/Servidor.h"
 
 #include <csignal>
@@ -11,8 +12,13 @@ int main(int argc, char **argv)
     std::string erro;
     auto opcoes = servidor::Ler_Opcoes(std::vector<std::string>(argv + 1, argv + argc), erro);
     if (!opcoes) {
-        std::fprintf(stderr, "zelta-servidor: %s\n%s", erro.c_str(), servidor::Uso_Servidor);
+        servidor::Registrar_Log(erro);
+        servidor::Registrar_Log("as opções: zelta-servidor --help");
         return 2;
+    }
+    if (opcoes->ajuda) {
+        std::fputs(servidor::Texto_Ajuda().c_str(), stdout);
+        return 0;
     }
     // Interrupt and terminate are taken by one thread that stops the server cleanly.
     sigset_t sinais;
@@ -33,7 +39,7 @@ int main(int argc, char **argv)
         s.Executar(); // returns only after the watcher's Parar
         vigia.join();
     } catch (const std::exception &x) {
-        std::fprintf(stderr, "zelta-servidor: %s\n", x.what());
+        servidor::Registrar_Log(x.what());
         return 1;
     }
     return 0;

@@ -1,0 +1,84 @@
+#include "tools/servidor/Descritor.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace servidor {
+
+Descritor &Descritor::operator=(Descritor &&o) noexcept
+{
+    if (this != &o) {
+        Fechar();
+        fd_ = o.fd_;
+        o.fd_ = -1;
+    }
+    return *this;
+}
+
+void Descritor::Fechar()
+{
+    if (fd_ >= 0)
+        ::close(fd_); // not repeated on EINTR: Linux has released the descriptor already
+    fd_ = -1;
+}
+
+int Esperar_Leitura(int fd, int ms)
+{
+    pollfd p{fd, POLLIN, 0};
+    int r;
+    do {
+        r = ::poll(&p, 1, ms);
+    } while (r < 0 && errno == EINTR);
+    return r < 0 ? -1 : (r > 0 ? 1 : 0);
+}
+
+ssize_t Receber(int fd, char *destino, size_t n)
+{
+    ssize_t r;
+    do {
+        r = ::recv(fd, destino, n, 0);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+ssize_t Ler_Em(int fd, char *destino, size_t n, off_t posicao)
+{
+    ssize_t r;
+    do {
+        r = ::pread(fd, destino, n, posicao);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+namespace {
+
+template <typename Chamada>
+bool Tudo(std::string_view s, Chamada chamada)
+{
+    while (!s.empty()) {
+        const ssize_t n = chamada(s);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        s.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
+} // namespace
+
+bool Enviar_Tudo(int fd, std::string_view s)
+{
+    return Tudo(s, [fd](std::string_view r) { return ::send(fd, r.data(), r.size(), MSG_NOSIGNAL); });
+}
+
+bool Escrever_Tudo(int fd, std::string_view s)
+{
+    return Tudo(s, [fd](std::string_view r) { return ::write(fd, r.data(), r.size()); });
+}
+
+} // namespace servidor

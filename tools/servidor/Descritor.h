@@ -1,0 +1,38 @@
+#pragma once
+// The server's file descriptors: an owner that closes, and the calls that a signal may
+// interrupt, repeated until they finish.
+#include <string_view>
+
+#include <sys/types.h>
+
+namespace servidor {
+
+class Descritor {
+public:
+    Descritor() = default;
+    explicit Descritor(int fd) : fd_(fd) {}
+    ~Descritor() { Fechar(); }
+    Descritor(Descritor &&o) noexcept : fd_(o.fd_) { o.fd_ = -1; }
+    Descritor &operator=(Descritor &&o) noexcept;
+    Descritor(const Descritor &) = delete;
+    Descritor &operator=(const Descritor &) = delete;
+
+    int Fd() const { return fd_; }
+    bool Aberto() const { return fd_ >= 0; }
+    void Fechar();
+
+private:
+    int fd_ = -1;
+};
+
+// Waits up to `ms` (0: just looks) for bytes to read: 1 when there are some (or the end),
+// 0 after the time, -1 on failure.
+int Esperar_Leitura(int fd, int ms);
+// recv / pread / write without interruption by signals; the result of the call.
+ssize_t Receber(int fd, char *destino, size_t n);
+ssize_t Ler_Em(int fd, char *destino, size_t n, off_t posicao);
+// The whole of `s` to a socket (without SIGPIPE) or a file; false when it could not go.
+bool Enviar_Tudo(int fd, std::string_view s);
+bool Escrever_Tudo(int fd, std::string_view s);
+
+} // namespace servidor
