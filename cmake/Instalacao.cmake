@@ -18,7 +18,7 @@ function(zelta_endurecer pasta)
     get_target_property(tipo ${alvo} TYPE)
     if(tipo STREQUAL "STATIC_LIBRARY" OR tipo STREQUAL "EXECUTABLE" OR tipo STREQUAL "OBJECT_LIBRARY")
       target_compile_options(${alvo} PRIVATE
-        $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE -D_FORTIFY_SOURCE=2>)
+        "$<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
     endif()
     if(tipo STREQUAL "EXECUTABLE")
       target_link_options(${alvo} PRIVATE -Wl,-z,relro,-z,now)
