@@ -3,17 +3,52 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QTextBrowser>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace {
 // A help file larger than this is not a manual; refusing it keeps a wrong path from eating memory.
 constexpr qint64 Tamanho_Maximo = 4 * 1024 * 1024;
 
-QPointer<QTextBrowser> &Janela()
+// The help window: the manual, and a button that closes it, as Escape does.
+class Janela_Ajuda : public QWidget {
+public:
+    explicit Janela_Ajuda(QWidget *dono) : QWidget(dono, Qt::Window)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setWindowTitle(QStringLiteral("ZELTA Net - Ajuda"));
+        texto = new QTextBrowser(this);
+        texto->setOpenExternalLinks(true);
+        auto *fechar = new QPushButton(QStringLiteral("&Fechar"), this);
+        connect(fechar, &QPushButton::clicked, this, &QWidget::close);
+        auto *botoes = new QHBoxLayout;
+        botoes->addStretch();
+        botoes->addWidget(fechar);
+        auto *coluna = new QVBoxLayout(this);
+        coluna->addWidget(texto);
+        coluna->addLayout(botoes);
+        resize(640, 560);
+    }
+    QTextBrowser *texto;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier)
+            close();
+        else
+            QWidget::keyPressEvent(e);
+    }
+};
+
+QPointer<Janela_Ajuda> &Janela()
 {
-    static QPointer<QTextBrowser> j;
+    static QPointer<Janela_Ajuda> j;
     return j;
 }
 
@@ -26,20 +61,14 @@ bool Mostrar(QWidget *dono, const QString &arquivo)
     if (f.error() != QFileDevice::NoError)
         return false;
 
-    if (!Janela()) {
-        auto *nova = new QTextBrowser(dono);
-        nova->setWindowFlags(Qt::Window);
-        nova->setAttribute(Qt::WA_DeleteOnClose);
-        nova->setOpenExternalLinks(true);
-        nova->setWindowTitle(QStringLiteral("ZELTA Net - Ajuda"));
-        nova->resize(640, 520);
-        Janela() = nova;
-    }
-    Janela()->setSearchPaths({QFileInfo(arquivo).absolutePath()});
-    Janela()->setHtml(texto);
+    if (!Janela())
+        Janela() = new Janela_Ajuda(dono);
+    Janela()->texto->setSearchPaths({QFileInfo(arquivo).absolutePath()});
+    Janela()->texto->setHtml(texto);
     Janela()->show();
     Janela()->raise();
     Janela()->activateWindow();
+    Janela()->texto->setFocus();
     return true;
 }
 } // namespace

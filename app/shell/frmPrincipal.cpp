@@ -11,12 +11,25 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <memory>
 
+namespace {
+QIcon Icone_Programa()
+{
+    QIcon icone;
+    for (int tamanho : {16, 32, 48, 64, 128, 256})
+        icone.addFile(QStringLiteral(":/icones/zeltanet-%1.png").arg(tamanho), QSize(tamanho, tamanho));
+    return icone;
+}
+} // namespace
+
 frmPrincipal::frmPrincipal(QWidget *parent) : QMainWindow(parent)
 {
+    // The default of every window the program opens: About, Support, help, message boxes.
+    QApplication::setWindowIcon(Icone_Programa());
     setWindowTitle(QStringLiteral("ZELTA Net"));
     area_ = new Area_Principal(this);
     setCentralWidget(area_);

@@ -20,6 +20,8 @@
 
 namespace {
 using Relogio = std::chrono::steady_clock;
+using declaracao::Gerar_Arquivo;
+using declaracao::Opcoes_Geracao;
 
 // The least a check must do: read in 1 MB blocks, find line ends, chain a crc per line.
 uLong Referencia(const std::string &caminho)

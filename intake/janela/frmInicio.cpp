@@ -104,9 +104,11 @@ void frmInicio::Criar_Controles()
     setTabOrder(txtTipoArq, dirList);
     setTabOrder(dirList, filList);
     setTabOrder(filList, drvList);
-    setTabOrder(drvList, cmdTransmitir);
-    setTabOrder(cmdTransmitir, cmdImprimir);
-    setTabOrder(cmdImprimir, cmdSair);
+    // The receipt state's controls in screen order: printer, then Imprimir, Visualizar, Voltar.
+    setTabOrder(drvList, cmb_print);
+    setTabOrder(cmb_print, cmdImprimir);
+    setTabOrder(cmdImprimir, cmdTransmitir);
+    setTabOrder(cmdTransmitir, cmdSair);
 
     connect(drvList, &Lista_Unidades::Change, this, &frmInicio::drvList_Change);
     connect(dirList, &Lista_Pastas::Change, this, &frmInicio::dirList_Change);

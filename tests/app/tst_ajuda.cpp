@@ -3,18 +3,25 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QtTest>
 
 namespace {
-QTextBrowser *Janela_Ajuda()
+QWidget *Janela_Ajuda()
 {
-    QTextBrowser *achada = nullptr;
+    QWidget *achada = nullptr;
     for (QWidget *w : QApplication::topLevelWidgets())
-        if (auto *b = qobject_cast<QTextBrowser *>(w); b && b->isVisible())
-            achada = b;
+        if (w->isVisible() && w->windowTitle() == QStringLiteral("ZELTA Net - Ajuda"))
+            achada = w;
     return achada;
+}
+
+QString Texto(QWidget *janela)
+{
+    auto *b = janela->findChild<QTextBrowser *>();
+    return b ? b->toPlainText() : QString();
 }
 
 QString Manual()
@@ -49,12 +56,25 @@ void TstAjuda::abre_uma_janela_so_e_fecha()
 {
     QWidget dono;
     QVERIFY(WinHelpA(&dono, Manual(), HELP_FINDER, "0"));
-    QTextBrowser *j = Janela_Ajuda();
+    QWidget *j = Janela_Ajuda();
     QVERIFY(j);
-    QVERIFY(j->toPlainText().contains(QStringLiteral("Manual do Usuário")));
+    QVERIFY(Texto(j).contains(QStringLiteral("Manual do Usuário")));
     QVERIFY(WinHelpA(&dono, Manual(), HELP_CONTENTS, nullptr));
     QCOMPARE(Janela_Ajuda(), j);
     QVERIFY(WinHelpA(&dono, QString(), HELP_QUIT, nullptr));
+    QTRY_VERIFY(!Janela_Ajuda());
+
+    // Escape closes it, wherever the focus is inside; so does its button.
+    QVERIFY(WinHelpA(&dono, Manual(), HELP_FINDER, "0"));
+    QVERIFY(Janela_Ajuda());
+    QTest::keyClick(Janela_Ajuda()->findChild<QTextBrowser *>(), Qt::Key_Escape);
+    QTRY_VERIFY(!Janela_Ajuda());
+    QVERIFY(WinHelpA(&dono, Manual(), HELP_FINDER, "0"));
+    QVERIFY(Janela_Ajuda());
+    QPushButton *fechar = Janela_Ajuda()->findChild<QPushButton *>();
+    QVERIFY(fechar);
+    QCOMPARE(fechar->text(), QStringLiteral("&Fechar"));
+    fechar->click();
     QTRY_VERIFY(!Janela_Ajuda());
 }
 

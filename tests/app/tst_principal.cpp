@@ -10,6 +10,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,6 +33,15 @@ QStringList Legendas(const QMenu *menu)
     return l;
 }
 
+// The window shows the program's icon, not Qt's.
+void Conferir_Icone(QWidget *janela)
+{
+    const QImage esperado(QDir(qEnvironmentVariable("ZELTA_SOURCE_DIR")).filePath(QStringLiteral("packaging/icons/zeltanet-32.png")));
+    QVERIFY(!esperado.isNull());
+    const QImage mostrado = janela->windowIcon().pixmap(QSize(32, 32)).toImage();
+    QCOMPARE(mostrado.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+             esperado.convertToFormat(QImage::Format_ARGB32_Premultiplied));
+}
 } // namespace
 
 class TstPrincipal : public QObject {
@@ -129,6 +141,7 @@ void TstPrincipal::sobre_uma_so_e_nova_depois_do_ok()
     auto *sobre = qobject_cast<frmSobre *>(primeira->widget());
     QVERIFY(sobre);
     QCOMPARE(primeira->windowTitle(), QStringLiteral("ZELTA Net - Sobre"));
+    Conferir_Icone(primeira);
     QCOMPARE(sobre->Label1->text(), QStringLiteral("ZELTA Net"));
     QCOMPARE(sobre->Label2->text(), QStringLiteral("Transmissor de arquivos do ZELTA pela rede Internet"));
     QCOMPARE(sobre->Label3->text(), QStringLiteral("Versão 1.01"));
@@ -166,6 +179,7 @@ void TstPrincipal::suporte_uma_so_e_nova_depois_do_ok()
     auto *suporte = qobject_cast<frmSuporte *>(primeira->widget());
     QVERIFY(suporte);
     QCOMPARE(primeira->windowTitle(), QStringLiteral("ZELTA Net - Suporte Técnico"));
+    Conferir_Icone(primeira);
     QCOMPARE(suporte->Label4->text(),
              QStringLiteral("Suporte Técnico : suporte@zelta.example  PROJETO ZELTA"));
     QCOMPARE(suporte->Command2->text(), QStringLiteral("&Ok"));

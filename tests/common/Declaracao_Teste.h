@@ -3,6 +3,9 @@
 // validated movement file of competence 03/2024 with 1 "B" and 3 "C" records.
 #include "tools/declaracao/Gerador.h"
 
+using declaracao::Gerar_Arquivo;
+using declaracao::Opcoes_Geracao;
+
 inline Opcoes_Geracao Declaracao_Padrao(const std::string &saida)
 {
     Opcoes_Geracao o;

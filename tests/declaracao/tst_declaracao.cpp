@@ -6,6 +6,7 @@
 #include "tools/declaracao/Opcoes.h"
 
 #include <QDate>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -15,6 +16,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+using namespace declaracao;
 
 namespace {
 std::string Ler(const std::string &caminho)
@@ -204,6 +207,21 @@ private slots:
         s = Executar({"--help"});
         QCOMPARE(s.codigo, 0);
         QVERIFY(QString::fromUtf8(s.out).contains("Uso: zelta-declaracao"));
+        // Each command's own help, in both spellings; an unknown option still fails.
+        for (const char *ajuda : {"--help", "-h"}) {
+            s = Executar({"gerar", ajuda});
+            QCOMPARE(s.codigo, 0);
+            QVERIFY(QString::fromUtf8(s.out).contains("--competencia MMAAAA"));
+            QVERIFY(!QString::fromUtf8(s.out).contains("conferir [--json]"));
+            s = Executar({"conferir", ajuda});
+            QCOMPARE(s.codigo, 0);
+            QVERIFY(QString::fromUtf8(s.out).contains("conferir [--json] ARQUIVO"));
+        }
+        s = Executar({"gerar", "--saida", "X.MOV", "--inventada"});
+        QCOMPARE(s.codigo, 2);
+        QVERIFY(s.err.contains("inventada"));
+        QVERIFY(!QFileInfo::exists(pasta_.filePath("X.MOV")));
+        QCOMPARE(Executar({"validar", "--json", "EXEMPLO.MOV"}).codigo, 2);
         s = Executar({"gerar", "--saida", "NOMEMUITOLONGO.MOV"});
         QCOMPARE(s.codigo, 0);
         QVERIFY(s.err.contains("12 caracteres"));

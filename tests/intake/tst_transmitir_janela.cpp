@@ -81,6 +81,13 @@ private slots:
         QVERIFY(!f.txtPercentual->isVisible());
         QCOMPARE(f.height(), Twips_Y(5532));
         QCOMPARE(f.cmdTransmitir->y(), Twips_Y(4680));
+        // Tab walks the receipt state's controls in screen order: printer, Imprimir, Visualizar, Voltar.
+        QList<QWidget *> ordem;
+        for (QWidget *w = f.cmb_print->nextInFocusChain(); w != f.cmb_print; w = w->nextInFocusChain())
+            if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)
+                && QList<QWidget *>{f.cmdImprimir, f.cmdTransmitir, f.cmdSair}.contains(w))
+                ordem << w;
+        QCOMPARE(ordem, (QList<QWidget *>{f.cmdImprimir, f.cmdTransmitir, f.cmdSair}));
         const Leitura_Historico h = Ler_Historico();
         QCOMPARE(h.total, 1LL);
         QCOMPARE(f.Label3->text(), QString("Código do Recebimento: ") + QString::fromStdString(h.entradas[0].substr(21, 8)));

@@ -94,6 +94,8 @@ void TstInstalacao::arquivos_no_sistema()
     QCOMPARE(QStandardPaths::findExecutable(QStringLiteral("zeltanet")), QStringLiteral("/usr/bin/zeltanet"));
     QVERIFY(QFileInfo(QStringLiteral("/usr/share/zeltanet/Ajuda.hlp")).isReadable());
     QVERIFY(QFileInfo::exists(QStringLiteral("/usr/share/applications/zeltanet.desktop")));
+    for (const char *p : {"zeltanet", "zelta-servidor", "zelta-declaracao"})
+        QVERIFY2(QFileInfo::exists(QStringLiteral("/usr/share/man/man1/%1.1.gz").arg(QLatin1String(p))), p);
     // The dependency brings the Portuguese texts of the standard buttons where Qt looks for them.
     QVERIFY(QFileInfo::exists(QStringLiteral("/usr/share/qt6/translations/qtbase_pt_BR.qm")));
     // The reception server is installed but not enabled.

@@ -23,10 +23,13 @@ private slots:
     void entrada_de_menu();
     void icones();
     void servidor_desligado();
+    void lintian_sem_erros_nem_avisos();
 
 private:
     QString Caminho(const QString &relativo) const { return raiz_.filePath(relativo); }
     QString Campo(const QString &nome) const;
+
+    QStringList Programas() const;
 
     QString deb_;
     QTemporaryDir raiz_;
@@ -39,6 +42,16 @@ void TstPacote::initTestCase()
     QVERIFY(raiz_.isValid());
     const auto r = Executar(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), deb_, raiz_.path()});
     QVERIFY2(r.terminou && r.codigo == 0, qPrintable(r.saida));
+}
+
+// The programs in usr/bin: the three always there, and the command-line deliverer when the tree
+// builds it.
+QStringList TstPacote::Programas() const
+{
+    QStringList p = {QStringLiteral("zeltanet"), QStringLiteral("zelta-servidor"), QStringLiteral("zelta-declaracao")};
+    if (QFileInfo::exists(Caminho(QStringLiteral("usr/bin/zelta-transmitir"))))
+        p << QStringLiteral("zelta-transmitir");
+    return p;
 }
 
 QString TstPacote::Campo(const QString &nome) const
@@ -63,6 +76,11 @@ void TstPacote::cabecalho_e_dependencias()
     for (const char *p : {"libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6printsupport6", "libzip4",
                           "libsqlite3-0", "qt6-translations-l10n", "fonts-liberation2"})
         QVERIFY2(nomes.contains(QLatin1String(p)), p);
+    // Printing wants a print system, and a PDF queue where no printer exists; not required.
+    QStringList recomendados;
+    for (const QString &d : Campo(QStringLiteral("Recommends")).split(u','))
+        recomendados << d.trimmed();
+    QCOMPARE(recomendados, (QStringList{QStringLiteral("cups"), QStringLiteral("printer-driver-cups-pdf")}));
     // Every dependency must be installable here, or apt-get would refuse the package.
     for (const QString &n : nomes) {
         const auto r = Executar(QStringLiteral("apt-cache"), {QStringLiteral("show"), QStringLiteral("-q"), n}, 60);
@@ -73,9 +91,8 @@ void TstPacote::cabecalho_e_dependencias()
 void TstPacote::somente_os_arquivos_esperados()
 {
     QStringList esperados = {
-        QStringLiteral("usr/bin/zeltanet"),
-        QStringLiteral("usr/bin/zelta-servidor"),
-        QStringLiteral("usr/bin/zelta-declaracao"),
+        QStringLiteral("usr/share/doc/zeltanet/copyright"),
+        QStringLiteral("usr/share/doc/zeltanet/changelog.gz"),
         QStringLiteral("usr/share/zeltanet/Ajuda.hlp"),
         QStringLiteral("usr/share/applications/zeltanet.desktop"),
         QStringLiteral("usr/share/icons/hicolor/scalable/apps/zeltanet.svg"),
@@ -83,6 +100,9 @@ void TstPacote::somente_os_arquivos_esperados()
     };
     for (int t : {16, 32, 48, 64, 128, 256})
         esperados << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/zeltanet.png").arg(t);
+    // Each program with its manual page.
+    for (const QString &p : Programas())
+        esperados << QStringLiteral("usr/bin/") + p << QStringLiteral("usr/share/man/man1/%1.1.gz").arg(p);
 
     QStringList achados;
     QDirIterator it(raiz_.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
@@ -95,9 +115,9 @@ void TstPacote::somente_os_arquivos_esperados()
 
 void TstPacote::programas_e_manual()
 {
-    for (const char *p : {"zeltanet", "zelta-servidor", "zelta-declaracao"}) {
-        const QFileInfo f(Caminho(QStringLiteral("usr/bin/") + QLatin1String(p)));
-        QVERIFY2(f.isExecutable() && f.size() > 0, p);
+    for (const QString &p : Programas()) {
+        const QFileInfo f(Caminho(QStringLiteral("usr/bin/") + p));
+        QVERIFY2(f.isExecutable() && f.size() > 0, qPrintable(p));
     }
     // Stripped: no debugging sections travel to the users.
     const auto secoes = Executar(QStringLiteral("objdump"), {QStringLiteral("-h"), Caminho(QStringLiteral("usr/bin/zeltanet"))});
@@ -168,14 +188,14 @@ void TstPacote::servidor_desligado()
     // systemd creates the data folder named in the command line, writable by the service's user.
     QVERIFY(texto.contains(QStringLiteral("\nStateDirectory=zelta-servidor\n")));
     QVERIFY(texto.contains(QStringLiteral("\nWantedBy=multi-user.target\n")));
+    QVERIFY(texto.contains(QStringLiteral("\nDocumentation=man:zelta-servidor(1)\n")));
 
     // Shipped, not enabled: no link under etc/, and no maintainer script that enables or starts it.
     QVERIFY(!QFileInfo::exists(Caminho(QStringLiteral("etc"))));
     QTemporaryDir controle;
     const auto r = Executar(QStringLiteral("dpkg-deb"), {QStringLiteral("-e"), deb_, controle.path()});
     QVERIFY2(r.terminou && r.codigo == 0, qPrintable(r.saida));
-    QVERIFY(!QFileInfo::exists(controle.filePath(QStringLiteral("postinst"))));
-    for (const char *s : {"prerm", "postrm"}) {
+    for (const char *s : {"postinst", "prerm", "postrm"}) {
         const QString script = controle.filePath(QLatin1String(s));
         QVERIFY2(QFileInfo(script).isExecutable(), s);
         QFile f(script);
@@ -185,6 +205,20 @@ void TstPacote::servidor_desligado()
         const auto sintaxe = Executar(QStringLiteral("sh"), {QStringLiteral("-n"), script});
         QVERIFY2(sintaxe.terminou && sintaxe.codigo == 0, qPrintable(sintaxe.saida));
     }
+}
+
+void TstPacote::lintian_sem_erros_nem_avisos()
+{
+    if (!Existe_Programa(QStringLiteral("lintian")))
+        QFAIL("lintian not installed (scripts/install-deps --tests installs it)");
+    const auto r = Executar(QStringLiteral("lintian"), {QStringLiteral("--tag-display-limit"), QStringLiteral("0"), deb_}, 300);
+    QVERIFY2(r.terminou, "lintian did not finish in 300 s");
+    QStringList achados;
+    for (const QString &linha : r.saida.split(u'\n'))
+        if (linha.startsWith(QStringLiteral("E: ")) || linha.startsWith(QStringLiteral("W: ")))
+            achados << linha;
+    QVERIFY2(achados.isEmpty(), qPrintable(achados.join(u'\n')));
+    QVERIFY2(r.codigo == 0, qPrintable(r.saida));
 }
 
 QTEST_MAIN(TstPacote)

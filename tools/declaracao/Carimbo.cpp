@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace declaracao {
+
 namespace {
 constexpr std::size_t Bloco = 1 << 20;
 constexpr off_t Inicio_Marca = 145;
@@ -128,3 +130,5 @@ int32_t Carimbar(const std::string &caminho)
     }
     return d.Valor_Integridade;
 }
+
+} // namespace declaracao

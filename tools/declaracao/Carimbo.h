@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace declaracao {
+
 // Throws Falha_Ferramenta when the file cannot be read or holds a NUL byte (not a text file).
 void Exigir_Texto(const std::string &caminho);
 
@@ -11,3 +13,5 @@ void Exigir_Texto(const std::string &caminho);
 // 149 characters grows to 150. Returns the mark. Throws Falha_Ferramenta when the file is not a
 // readable text file or its last line is shorter than 145 characters.
 int32_t Carimbar(const std::string &caminho);
+
+} // namespace declaracao

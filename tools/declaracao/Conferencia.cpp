@@ -5,31 +5,15 @@
 #include "tools/declaracao/Carimbo.h"
 #include "tools/declaracao/Falha.h"
 
-#include <cstdio>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace declaracao {
 
 namespace {
 std::string Utf8(const std::string &bytes)
 {
     return De_1252(bytes).toStdString();
-}
-
-std::string Json_Texto(const std::string &bytes)
-{
-    std::string s = "\"";
-    for (char c : Utf8(bytes)) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            s += '\\';
-            s += c;
-        } else if (u < 0x20 || u == 0x7F) {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\u%04x", u);
-            s += b;
-        } else {
-            s += c;
-        }
-    }
-    return s + '"';
 }
 } // namespace
 
@@ -86,14 +70,26 @@ std::string Relatorio_Texto(const Conferencia &c)
 std::string Relatorio_Json(const Conferencia &c)
 {
     const Dados_Declaracao &d = c.dados;
-    auto numero = [](const char *chave, long long v) { return "\"" + std::string(chave) + "\":" + std::to_string(v); };
-    auto texto = [](const char *chave, const std::string &v) { return "\"" + std::string(chave) + "\":" + Json_Texto(v); };
-    return "{" + numero("Tipo_Arquivo", d.Tipo_Arquivo) + "," + texto("Mes_Competencia", d.Mes_Competencia) + ","
-           + texto("Ano_Competencia", d.Ano_Competencia) + "," + texto("Tipo_Identificador", d.Tipo_Identificador) + ","
-           + texto("Identificador", d.Identificador) + "," + texto("Razao_Social", d.Razao_Social) + ","
-           + texto("Endereco", d.Endereco) + "," + texto("CEP", d.CEP) + "," + texto("UF", d.UF) + ","
-           + numero("Total_1", d.Total_1) + "," + numero("Total_2", d.Total_2) + "," + numero("Total_3", d.Total_3) + ","
-           + numero("Total_4", d.Total_4) + "," + numero("Total_5", d.Total_5) + ","
-           + numero("Valor_Integridade", d.Valor_Integridade) + "," + numero("Marca_Validacao", d.Marca_Validacao) + ","
-           + "\"resultado\":\"" + Nome_Resultado(c.resultado) + "\"}";
+    const QJsonObject o{
+        {QStringLiteral("Tipo_Arquivo"), d.Tipo_Arquivo},
+        {QStringLiteral("Mes_Competencia"), De_1252(d.Mes_Competencia)},
+        {QStringLiteral("Ano_Competencia"), De_1252(d.Ano_Competencia)},
+        {QStringLiteral("Tipo_Identificador"), De_1252(d.Tipo_Identificador)},
+        {QStringLiteral("Identificador"), De_1252(d.Identificador)},
+        {QStringLiteral("Razao_Social"), De_1252(d.Razao_Social)},
+        {QStringLiteral("Endereco"), De_1252(d.Endereco)},
+        {QStringLiteral("CEP"), De_1252(d.CEP)},
+        {QStringLiteral("UF"), De_1252(d.UF)},
+        {QStringLiteral("Total_1"), d.Total_1},
+        {QStringLiteral("Total_2"), d.Total_2},
+        {QStringLiteral("Total_3"), d.Total_3},
+        {QStringLiteral("Total_4"), d.Total_4},
+        {QStringLiteral("Total_5"), d.Total_5},
+        {QStringLiteral("Valor_Integridade"), d.Valor_Integridade},
+        {QStringLiteral("Marca_Validacao"), d.Marca_Validacao},
+        {QStringLiteral("resultado"), QString::fromStdString(Nome_Resultado(c.resultado))},
+    };
+    return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
 }
+
+} // namespace declaracao

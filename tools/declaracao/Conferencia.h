@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace declaracao {
+
 struct Conferencia {
     Dados_Declaracao dados;
     Resultado_Verificacao resultado = Resultado_Verificacao::Nao_Validado;
@@ -19,3 +21,5 @@ std::string Nome_Resultado(Resultado_Verificacao r);
 // A readable report (UTF-8) and one JSON object (UTF-8, one line).
 std::string Relatorio_Texto(const Conferencia &c);
 std::string Relatorio_Json(const Conferencia &c);
+
+} // namespace declaracao

@@ -3,6 +3,10 @@
 #include <stdexcept>
 #include <string>
 
+namespace declaracao {
+
 struct Falha_Ferramenta : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
+
+} // namespace declaracao

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <ostream>
 
+namespace declaracao {
+
 namespace {
 constexpr std::size_t Posicao_Sequencia = 137; // 137-145: the record's sequence number
 
@@ -127,3 +129,5 @@ void Gerar_Arquivo(const Opcoes_Geracao &o)
     if (o.validar)
         Carimbar(o.saida);
 }
+
+} // namespace declaracao

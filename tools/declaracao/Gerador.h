@@ -4,6 +4,8 @@
 #include <iosfwd>
 #include <string>
 
+namespace declaracao {
+
 struct Opcoes_Geracao {
     std::string saida;                 // file to write
     int tipo = 1;                      // 1 movement file, 2 adjustment file
@@ -31,3 +33,5 @@ void Escrever_Declaracao(const Opcoes_Geracao &o, std::ostream &saida);
 
 // Writes `o.saida` and, unless told not to, stamps its mark. Throws Falha_Ferramenta.
 void Gerar_Arquivo(const Opcoes_Geracao &o);
+
+} // namespace declaracao

@@ -3,6 +3,8 @@
 #include "platform/Texto1252.h"
 #include "tools/declaracao/Falha.h"
 
+#include <QCommandLineParser>
+#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -10,8 +12,13 @@
 #include <filesystem>
 #include <map>
 
+namespace declaracao {
+
 namespace {
 constexpr long long Maior_Contagem = 100000000;
+constexpr const char *Com_Valor[] = {"saida", "tipo", "competencia", "tipo-identificador", "identificador",
+                                     "razao-social", "endereco", "cep", "uf", "estabelecimentos",
+                                     "movimentos", "pis-brancos", "pis-zerados", "acertos"};
 
 bool So_Digitos(const std::string &s)
 {
@@ -63,37 +70,34 @@ std::string Nome_Padrao(const Opcoes_Geracao &o)
     return "Z" + Competencia_Efetiva(o) + (o.tipo == 2 ? ".ACE" : ".MOV");
 }
 
-Opcoes_Geracao Ler_Opcoes_Geracao(const std::vector<std::string> &args)
+void Preparar_Opcoes_Geracao(QCommandLineParser &p)
 {
-    static const char *com_valor[] = {"--saida", "--tipo", "--competencia", "--tipo-identificador",
-                                      "--identificador", "--razao-social", "--endereco", "--cep", "--uf",
-                                      "--estabelecimentos", "--movimentos", "--pis-brancos", "--pis-zerados",
-                                      "--acertos"};
+    for (const char *nome : Com_Valor)
+        p.addOption(QCommandLineOption(QString::fromLatin1(nome), QString(), QStringLiteral("valor")));
+    p.addOption(QCommandLineOption(QStringLiteral("nao-validar")));
+    p.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+}
+
+void Analisar(QCommandLineParser &p, const QStringList &args)
+{
+    p.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const bool certo = p.parse(args); // before errorText(), which it fills
+    Exigir(certo, p.errorText().toStdString());
+}
+
+Opcoes_Geracao Ler_Opcoes_Geracao(const QCommandLineParser &p)
+{
+    const QStringList sobra = p.positionalArguments();
+    Exigir(sobra.isEmpty(), "argumento inesperado: " + (sobra.isEmpty() ? std::string() : sobra[0].toStdString()));
     std::map<std::string, std::string> dadas;
+    for (const char *nome : Com_Valor)
+        if (p.isSet(QString::fromLatin1(nome)))
+            dadas[std::string("--") + nome] = p.value(QString::fromLatin1(nome)).toStdString();
     Opcoes_Geracao o;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string nome = args[i], valor;
-        const auto igual = nome.find('=');
-        const bool valor_junto = igual != std::string::npos;
-        if (valor_junto) {
-            valor = nome.substr(igual + 1);
-            nome.resize(igual);
-        }
-        if (nome == "--nao-validar" && !valor_junto) {
-            o.validar = false;
-            continue;
-        }
-        Exigir(std::find(std::begin(com_valor), std::end(com_valor), nome) != std::end(com_valor),
-               "opção desconhecida: " + args[i]);
-        if (!valor_junto) {
-            Exigir(i + 1 < args.size(), nome + " precisa de um valor");
-            valor = args[++i];
-        }
-        dadas[nome] = valor;
-    }
+    o.validar = !p.isSet(QStringLiteral("nao-validar"));
 
     Exigir(dadas.count("--saida") && !dadas["--saida"].empty(), "falta --saida ARQUIVO");
-    o.saida = dadas["--saida"];
+    o.saida = QFile::encodeName(p.value(QStringLiteral("saida"))).toStdString();
     if (dadas.count("--tipo")) {
         const std::string &t = dadas["--tipo"];
         Exigir(t == "movimento" || t == "acerto", "--tipo espera movimento ou acerto: \"" + t + "\"");
@@ -144,3 +148,16 @@ Opcoes_Geracao Ler_Opcoes_Geracao(const std::vector<std::string> &args)
         o.saida = (std::filesystem::path(o.saida) / Nome_Padrao(o)).string();
     return o;
 }
+
+Opcoes_Geracao Ler_Opcoes_Geracao(const std::vector<std::string> &args)
+{
+    QStringList lista{QStringLiteral("gerar")};
+    for (const std::string &a : args)
+        lista << QString::fromStdString(a);
+    QCommandLineParser p;
+    Preparar_Opcoes_Geracao(p);
+    Analisar(p, lista);
+    return Ler_Opcoes_Geracao(p);
+}
+
+} // namespace declaracao

@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace declaracao {
+
 Registro::Registro(char tipo) : bytes_(Tamanho_Registro, ' ')
 {
     bytes_[0] = tipo;
@@ -21,3 +23,5 @@ void Registro::Numero(std::size_t posicao, std::size_t tamanho, long long valor)
         digitos.insert(0, tamanho - digitos.size(), '0');
     Texto(posicao, tamanho, digitos.substr(digitos.size() - tamanho));
 }
+
+} // namespace declaracao

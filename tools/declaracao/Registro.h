@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+namespace declaracao {
+
 constexpr std::size_t Tamanho_Registro = 150;
 
 class Registro {
@@ -17,3 +19,5 @@ public:
 private:
     std::string bytes_;
 };
+
+} // namespace declaracao
