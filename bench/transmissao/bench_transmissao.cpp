@@ -26,7 +26,7 @@ public:
         QElapsedTimer t;
         t.start();
         Relogio_Sistema::Esperar(s);
-        dormido_ms += t.nsecsElapsed() / 1e6;
+        dormido_ms += static_cast<double>(t.nsecsElapsed()) / 1e6;
     }
     double dormido_ms = 0;
 };
@@ -35,7 +35,8 @@ double Cpu_Da_Linha_Ms()
 {
     rusage u{};
     getrusage(RUSAGE_THREAD, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3
+           + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 } // namespace
 
@@ -73,9 +74,9 @@ int main(int argc, char **argv)
     const double cpu0 = Cpu_Da_Linha_Ms();
     Comando_Transmitir(janela, relogio, a).cmdTransmitir_Click();
     const double cpu = Cpu_Da_Linha_Ms() - cpu0;
-    const double total = parede.nsecsElapsed() / 1e6;
+    const double total = static_cast<double>(parede.nsecsElapsed()) / 1e6;
 
-    const int blocos = janela.progresso.size() - 2; // "0%" and "Aguardando..." are not blocks
+    const int blocos = static_cast<int>(janela.progresso.size()) - 2; // "0%" and "Aguardando..." are not blocks
     if (janela.controles[Controle::cmdTransmitir].legenda != "Visualizar" || blocos != 13) {
         std::fprintf(stderr, "delivery failed (%d blocks)\n", blocos);
         return 1;

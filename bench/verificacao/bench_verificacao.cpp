@@ -137,7 +137,7 @@ int main(int argc, char **argv)
     const Medida b = Medir(pasta, acerto, "adjustment file");
 
     const long rss = Pico_Rss_Kb();
-    std::printf("peak RSS: %.1f MB (goal < 50 MB)\n", rss / 1024.0);
+    std::printf("peak RSS: %.1f MB (goal < 50 MB)\n", static_cast<double>(rss) / 1024.0);
     const bool ok = a.total <= 1.5 * a.referencia && b.total <= 1.5 * b.referencia && rss < 50 * 1024;
     return ok ? 0 : 3;
 }

@@ -248,7 +248,7 @@ void TstEscolha::clique_e_saida_do_foco_abre_a_pasta()
     QCOMPARE(QDir::currentPath(), decl); // browsing never changes the current directory
 
     // Double click on an ancestor goes up.
-    const int acima = Ancestrais(decl).size() - 1;
+    const int acima = static_cast<int>(Ancestrais(decl).size()) - 1;
     emit w.dirList->itemActivated(w.dirList->item(acima));
     QCOMPARE(w.dirList->Path(), decl);
     QCOMPARE(w.filList->ListCount(), 3);

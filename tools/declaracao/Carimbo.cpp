@@ -1,6 +1,7 @@
 #include "tools/declaracao/Carimbo.h"
 
 #include "intake/Verificacao.h"
+#include "platform/Descritor.h"
 #include "platform/Erro_Execucao.h"
 #include "tools/declaracao/Falha.h"
 
@@ -18,25 +19,17 @@ namespace {
 constexpr std::size_t Bloco = 1 << 20;
 constexpr off_t Inicio_Marca = 145;
 
-class Descritor {
-public:
-    Descritor(const std::string &caminho, int modo) : fd_(::open(caminho.c_str(), modo | O_CLOEXEC))
-    {
-        if (fd_ < 0)
-            throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
-    }
-    ~Descritor() { ::close(fd_); }
-    Descritor(const Descritor &) = delete;
-    Descritor &operator=(const Descritor &) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
+sistema::Descritor Abrir(const std::string &caminho, int modo)
+{
+    sistema::Descritor d = sistema::Abrir(caminho.c_str(), modo);
+    if (!d.Aberto())
+        throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
+    return d;
+}
 
 void Ler_Em(int fd, char *destino, std::size_t n, off_t onde, const std::string &caminho)
 {
-    if (::pread(fd, destino, n, onde) != static_cast<ssize_t>(n))
+    if (sistema::Ler_Em(fd, destino, n, onde) != static_cast<ssize_t>(n))
         throw Falha_Ferramenta(caminho + ": falha de leitura");
 }
 
@@ -81,12 +74,10 @@ std::pair<off_t, off_t> Ultima_Linha(int fd, off_t tamanho, const std::string &c
 
 void Exigir_Texto(const std::string &caminho)
 {
-    Descritor arquivo(caminho, O_RDONLY);
+    const sistema::Descritor arquivo = Abrir(caminho, O_RDONLY);
     auto bloco = std::make_unique<char[]>(Bloco);
     for (;;) {
-        const ssize_t n = ::read(arquivo.fd(), bloco.get(), Bloco);
-        if (n < 0 && errno == EINTR)
-            continue;
+        const ssize_t n = sistema::Ler(arquivo.Fd(), bloco.get(), Bloco);
         if (n < 0)
             throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
         if (n == 0)
@@ -99,11 +90,11 @@ void Exigir_Texto(const std::string &caminho)
 int32_t Carimbar(const std::string &caminho)
 {
     Exigir_Texto(caminho);
-    Descritor arquivo(caminho, O_RDWR);
+    const sistema::Descritor arquivo = Abrir(caminho, O_RDWR);
     struct stat st {};
-    if (::fstat(arquivo.fd(), &st) != 0)
+    if (::fstat(arquivo.Fd(), &st) != 0)
         throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
-    const auto [inicio, fim] = Ultima_Linha(arquivo.fd(), st.st_size, caminho);
+    const auto [inicio, fim] = Ultima_Linha(arquivo.Fd(), st.st_size, caminho);
     if (fim - inicio < Inicio_Marca)
         throw Falha_Ferramenta(caminho + ": a última linha tem " + std::to_string(fim - inicio)
                                + " caracteres; a marca de validação precisa de pelo menos 145");
@@ -121,11 +112,11 @@ int32_t Carimbar(const std::string &caminho)
     if (fim - inicio < Inicio_Marca + 5) {
         // The line grows to 150: what stood after its 145th character is only its line end.
         std::string final_(static_cast<std::size_t>(st.st_size - inicio), '\0');
-        Ler_Em(arquivo.fd(), final_.data(), final_.size(), inicio, caminho);
+        Ler_Em(arquivo.Fd(), final_.data(), final_.size(), inicio, caminho);
         escrita = final_.substr(0, Inicio_Marca) + escrita + final_.substr(static_cast<std::size_t>(fim - inicio));
-        if (::pwrite(arquivo.fd(), escrita.data(), escrita.size(), inicio) != static_cast<ssize_t>(escrita.size()))
+        if (::pwrite(arquivo.Fd(), escrita.data(), escrita.size(), inicio) != static_cast<ssize_t>(escrita.size()))
             throw Falha_Ferramenta(caminho + ": falha ao gravar: " + std::strerror(errno));
-    } else if (::pwrite(arquivo.fd(), marca, 5, inicio + Inicio_Marca) != 5) {
+    } else if (::pwrite(arquivo.Fd(), marca, 5, inicio + Inicio_Marca) != 5) {
         throw Falha_Ferramenta(caminho + ": falha ao gravar: " + std::strerror(errno));
     }
     return d.Valor_Integridade;

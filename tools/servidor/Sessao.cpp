@@ -1,7 +1,7 @@
 #include "tools/servidor/Sessao.h"
 
 #include "tools/servidor/Declaracao.h"
-#include "tools/servidor/Descritor.h"
+#include "platform/Descritor.h"
 #include "tools/servidor/Fim_Zip.h"
 #include "tools/servidor/Log.h"
 #include "tools/servidor/Protocolo.h"
@@ -43,12 +43,12 @@ Relogio::time_point Prazo(int ms, Relogio::time_point limite)
 // Appends up to `n` bytes to `destino`: whatever arrives at once, after at most `ms` of silence.
 Leitura Ler_Algo(int fd, std::string &destino, size_t n, int ms)
 {
-    const int e = Esperar_Leitura(fd, ms);
+    const int e = sistema::Esperar_Leitura(fd, ms);
     if (e <= 0)
         return e == 0 ? Leitura::Ociosa : Leitura::Falha;
     const size_t antes = destino.size();
     destino.resize(antes + n);
-    const ssize_t r = Receber(fd, destino.data() + antes, n);
+    const ssize_t r = sistema::Receber(fd, destino.data() + antes, n);
     destino.resize(antes + (r > 0 ? size_t(r) : 0));
     if (r == 0)
         return Leitura::Fechada;
@@ -225,7 +225,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
             return Fim_Sessao::Fechar;
         }
         if (!e.montagem.Ultimo()) {
-            if (!Enviar_Tudo(fd, Resposta_Intermediaria))
+            if (!sistema::Enviar_Tudo(fd, Resposta_Intermediaria))
                 return Fim_Sessao::Fechar;
             continue;
         }
@@ -250,12 +250,12 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         if (o.resposta_partida_ms >= 0 && resposta.size() > 1) {
             const size_t meio = resposta.size() / 2;
-            if (!Enviar_Tudo(fd, std::string_view(resposta).substr(0, meio)))
+            if (!sistema::Enviar_Tudo(fd, std::string_view(resposta).substr(0, meio)))
                 return Fim_Sessao::Fechar;
             Pausa_Ms(o.resposta_partida_ms);
             resposta.erase(0, meio);
         }
-        if (!Enviar_Tudo(fd, resposta))
+        if (!sistema::Enviar_Tudo(fd, resposta))
             return Fim_Sessao::Fechar;
     }
 }

@@ -40,7 +40,7 @@ bool Arquivo_Temporario::Acrescentar(std::string_view bytes)
 {
     if (!cota_.Reservar(bytes.size()))
         return false;
-    if (!Escrever_Tudo(fd_.Fd(), bytes)) {
+    if (!sistema::Escrever_Tudo(fd_.Fd(), bytes)) {
         cota_.Liberar(bytes.size());
         return false; // the file is not to be trusted any more: the caller gives it up
     }
@@ -52,7 +52,7 @@ std::string Arquivo_Temporario::Cauda(size_t n) const
 {
     const uint64_t inicio = tamanho_ > n ? tamanho_ - n : 0;
     std::string s(size_t(tamanho_ - inicio), '\0');
-    const ssize_t lidos = Ler_Em(fd_.Fd(), s.data(), s.size(), off_t(inicio));
+    const ssize_t lidos = sistema::Ler_Em(fd_.Fd(), s.data(), s.size(), off_t(inicio));
     s.resize(lidos > 0 ? size_t(lidos) : 0);
     return s;
 }

@@ -3,13 +3,15 @@
 // being unpacked. Its bytes are counted in the folder's quota while it exists; it disappears
 // with its owner unless it was kept under its final name.
 #include "tools/servidor/Cota.h"
-#include "tools/servidor/Descritor.h"
+#include "platform/Descritor.h"
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace servidor {
+
+using sistema::Descritor;
 
 class Arquivo_Temporario {
 public:

@@ -1,11 +1,11 @@
 #pragma once
-// The server's file descriptors: an owner that closes, and the calls that a signal may
-// interrupt, repeated until they finish.
+// File descriptors: an owner that closes, and the system calls that a signal may interrupt,
+// repeated until they finish. Plain POSIX, no Qt: the reception server uses it too.
 #include <string_view>
 
 #include <sys/types.h>
 
-namespace servidor {
+namespace sistema {
 
 class Descritor {
 public:
@@ -31,8 +31,11 @@ int Esperar_Leitura(int fd, int ms);
 // recv / pread / write without interruption by signals; the result of the call.
 ssize_t Receber(int fd, char *destino, size_t n);
 ssize_t Ler_Em(int fd, char *destino, size_t n, off_t posicao);
+ssize_t Ler(int fd, char *destino, size_t n);
+// open() without interruption; the descriptor is closed on exec.
+Descritor Abrir(const char *caminho, int modo, mode_t permissoes = 0);
 // The whole of `s` to a socket (without SIGPIPE) or a file; false when it could not go.
 bool Enviar_Tudo(int fd, std::string_view s);
 bool Escrever_Tudo(int fd, std::string_view s);
 
-} // namespace servidor
+} // namespace sistema

@@ -1,12 +1,13 @@
-#include "tools/servidor/Descritor.h"
+#include "platform/Descritor.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-namespace servidor {
+namespace sistema {
 
 Descritor &Descritor::operator=(Descritor &&o) noexcept
 {
@@ -53,6 +54,24 @@ ssize_t Ler_Em(int fd, char *destino, size_t n, off_t posicao)
     return r;
 }
 
+ssize_t Ler(int fd, char *destino, size_t n)
+{
+    ssize_t r;
+    do {
+        r = ::read(fd, destino, n);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+Descritor Abrir(const char *caminho, int modo, mode_t permissoes)
+{
+    int fd;
+    do {
+        fd = ::open(caminho, modo | O_CLOEXEC, permissoes);
+    } while (fd < 0 && errno == EINTR);
+    return Descritor(fd);
+}
+
 namespace {
 
 template <typename Chamada>
@@ -81,4 +100,4 @@ bool Escrever_Tudo(int fd, std::string_view s)
     return Tudo(s, [fd](std::string_view r) { return ::write(fd, r.data(), r.size()); });
 }
 
-} // namespace servidor
+} // namespace sistema
