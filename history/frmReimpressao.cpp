@@ -32,7 +32,9 @@ QStringList Celulas_Reimpressao(const std::string &r)
     const bool zelta = Valor_Numerico(Tipo_Arquivo(r)) == 1;
     const std::string tipo_id = Tipo_Identificador(r);
     return {
-        De_1252(Data_Para_Exibir(r)) + QStringLiteral(" às ") + De_1252(Hora_Para_Exibir(r)),
+        // The parts as they stand, unlike the receipt's masked date: a short entry shows short.
+        De_1252(Campo(r, 7, 2) + "/" + Campo(r, 5, 2) + "/" + Campo(r, 1, 4)) + QStringLiteral(" às ") +
+            De_1252(Campo(r, 166, 2) + ":" + Campo(r, 168, 2) + ":" + Campo(r, 170, 2)),
         De_1252(Nome_Arquivo(r)),
         zelta ? QStringLiteral("ZELTA") : QStringLiteral("ACERTO"),
         De_1252(Codigo_Recebimento(r)),
