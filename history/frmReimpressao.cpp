@@ -216,7 +216,10 @@ bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
 void frmReimpressao::Aplicar_Busca()
 {
     espera_busca_.stop();
-    if (Preencher_Grade(Para_1252(txtLocalizar->text())))
+    Ponteiro_Ampulheta();
+    const bool lida = Preencher_Grade(Para_1252(txtLocalizar->text()));
+    Ponteiro_Padrao();
+    if (lida)
         Text1->clear();
 }
 
