@@ -206,7 +206,10 @@ bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
             MSFlexGrid1->setItem(k - 1, c, item);
         }
     }
-    MSFlexGrid1->setCurrentItem(nullptr);
+    // Through the selection model: the view's own setter would stop the keyboard's entry into
+    // the grid from choosing a first row.
+    MSFlexGrid1->clearSelection();
+    MSFlexGrid1->selectionModel()->clearCurrentIndex();
     Ajustar_Colunas(MSFlexGrid1);
     // The newest entries are the last rows.
     MSFlexGrid1->scrollToBottom();

@@ -251,6 +251,26 @@ private slots:
         QCOMPARE(Dados_Recibo, Entrada(2));
     }
 
+    // The keyboard enters the grid from "&Voltar", and that picks a row as a click would.
+    void tab_de_voltar_entra_na_grade()
+    {
+        Escrever_Historico(3);
+        QTimer relogio;
+        QString foco = "nothing", codigo;
+        Quando_Visivel<frmReimpressao>(relogio, [&](frmReimpressao *f) {
+            if (!QTest::qWaitForWindowActive(f))
+                return f->reject();
+            f->cmdSair->setFocus();
+            QTest::keyClick(f->cmdSair, Qt::Key_Tab);
+            foco = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+            codigo = f->Text1->text();
+            f->reject();
+        });
+        frmReimpressao::Mostrar(nullptr);
+        QCOMPARE(foco, QString("MSFlexGrid1"));
+        QCOMPARE(codigo, QString("00000001"));
+    }
+
     void visualizar_mostra_a_escolhida()
     {
         Escrever_Historico(3);
