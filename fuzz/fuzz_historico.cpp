@@ -1,6 +1,6 @@
 // Any bytes as the history file: reading it for display, the duplicate test, and for every
 // entry read the field cutters, the display rules, the printed page and the reprint cells.
-// The reading is compared with a plain split of the same bytes.
+// The reading is compared with a plain split of the same bytes; the search finds an entry by its code.
 #include "fuzz/Apoio_Fuzz.h"
 #include "history/Historico.h"
 #include "history/frmReimpressao.h"
@@ -10,6 +10,7 @@
 
 #include <QDateTime>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,19 +20,19 @@ using Pagina_Recibo::Linha;
 
 namespace {
 
-// Lines split at LF, a CR right before it dropped; a last line without its end still counts.
+// Lines end at CR LF or a lone CR (a lone LF stays in its line); a line end at the very end
+// starts no further line. Of each line only its first Guardado_Por_Linha bytes are kept.
 std::vector<std::string> Separar(const std::string &b)
 {
     std::vector<std::string> linhas;
     size_t pos = 0;
     while (pos < b.size()) {
-        size_t lf = b.find('\n', pos);
-        size_t fim = lf == std::string::npos ? b.size() : lf;
-        std::string l = b.substr(pos, fim - pos);
-        if (!l.empty() && l.back() == '\r')
-            l.pop_back();
-        linhas.push_back(std::move(l));
+        const size_t cr = b.find('\r', pos);
+        const size_t fim = cr == std::string::npos ? b.size() : cr;
+        linhas.push_back(b.substr(pos, std::min(fim - pos, Guardado_Por_Linha)));
         pos = fim + 1;
+        if (cr != std::string::npos && pos < b.size() && b[pos] == '\n')
+            ++pos;
     }
     return linhas;
 }
@@ -91,8 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dados, size_t tamanho)
     // The duplicate test finds the code of an entry that is there, and of none when absent.
     const std::string primeiro = linhas.empty() ? std::string() : Decodificar_Linha(linhas.front());
     const std::string codigo = Recibo::Codigo_Recebimento(primeiro);
-    if (codigo.size() == 8)
+    if (codigo.size() == 8) {
         EXIGIR(Entrada_Presente(codigo, caminho));
+        // The search finds an entry by its own code, however odd its bytes.
+        EXIGIR(Procurar_Historico(codigo, caminho).encontradas >= 1);
+    }
     static_cast<void>(Entrada_Presente("00000000", caminho));
     return 0;
 }

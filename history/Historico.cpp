@@ -1,5 +1,7 @@
 #include "history/Historico.h"
 
+#include "history/Busca_Historico.h"
+#include "intake/Leitor_Linhas.h"
 #include "platform/Erro_Execucao.h"
 #include "receipt/Registro_Recibo.h"
 
@@ -7,7 +9,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <functional>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,7 +23,7 @@ std::string Deslocar(const std::string &texto, int deslocamento)
     return s;
 }
 
-// Closes the descriptor when the reading leaves, however it leaves.
+// Closes the descriptor when the append leaves, however it leaves.
 struct Descritor {
     int fd;
     ~Descritor()
@@ -32,56 +33,16 @@ struct Descritor {
     }
 };
 
-int Abrir_Leitura(const std::string &arquivo)
+// Hands each line of the file (at most its first Guardado_Por_Linha bytes) to `linha` until
+// `linha` returns false. Lines end at CR LF or a lone CR; a lone LF is a record character 0
+// stored as a line end and stays in its line. Memory stays the same whatever the file holds.
+template <typename F> void Percorrer_Linhas(const std::string &arquivo, F &&linha)
 {
-    int fd;
-    do
-        fd = ::open(arquivo.c_str(), O_RDONLY | O_CLOEXEC);
-    while (fd < 0 && errno == EINTR);
-    return fd;
-}
-
-// Hands each line of the file to `linha` (split at LF, a CR before it dropped; a last line
-// without its line end still counts) until `linha` returns false. Only the line being
-// assembled is held, whatever the size of the file.
-void Percorrer_Linhas(int fd, const std::function<bool(std::string_view)> &linha)
-{
-    static constexpr size_t kBloco = 1 << 16;
-    std::string bloco(kBloco, '\0');
-    std::string pendente; // the start of a line that crosses a block boundary
-    auto entregar = [&](std::string_view l) {
-        if (!l.empty() && l.back() == '\r')
-            l.remove_suffix(1);
-        return linha(l);
-    };
-    for (;;) {
-        const ssize_t lidos = ::read(fd, bloco.data(), kBloco);
-        if (lidos < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Erro_De_Arquivo(errno);
-        }
-        if (lidos == 0)
-            break;
-        std::string_view resto(bloco.data(), static_cast<size_t>(lidos));
-        while (const void *lf = std::memchr(resto.data(), '\n', resto.size())) {
-            const size_t n = static_cast<size_t>(static_cast<const char *>(lf) - resto.data());
-            bool seguir;
-            if (pendente.empty()) {
-                seguir = entregar(resto.substr(0, n));
-            } else {
-                pendente.append(resto.data(), n);
-                seguir = entregar(pendente);
-                pendente.clear();
-            }
-            if (!seguir)
-                return;
-            resto.remove_prefix(n + 1);
-        }
-        pendente.append(resto);
-    }
-    if (!pendente.empty())
-        entregar(pendente);
+    Leitor_Linhas leitor(arquivo, Limite_Leitura_Historico);
+    Linha_Lida l;
+    while (leitor.Proxima(l))
+        if (!linha(l.texto.substr(0, std::min(l.texto.size(), Guardado_Por_Linha))))
+            return;
 }
 
 } // namespace
@@ -160,44 +121,41 @@ bool Historico_Existe(const std::string &arquivo)
 
 bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo)
 {
-    const int fd = Abrir_Leitura(arquivo);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return false;
-        throw Erro_De_Arquivo(errno);
-    }
-    Descritor guarda{fd};
     // The stored form of the code: comparing the shifted characters spares decoding every line.
     const std::string procurado = Codificar_Linha(codigo8);
     bool achou = false;
-    Percorrer_Linhas(fd, [&](std::string_view linha) {
-        achou = Campo(linha, 22, 8) == procurado;
-        return !achou;
-    });
+    try {
+        Percorrer_Linhas(arquivo, [&](std::string_view linha) {
+            achou = Campo(linha, 22, 8) == procurado;
+            return !achou;
+        });
+    } catch (const Erro_Execucao &e) {
+        if (e.numero == Erro::Arquivo_Nao_Encontrado)
+            return false;
+        throw;
+    }
     return achou;
 }
 
-Leitura_Historico Ler_Historico(const std::string &arquivo)
+Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo)
 {
-    const int fd = Abrir_Leitura(arquivo);
-    if (fd < 0)
-        throw Erro_De_Arquivo(errno);
-    Descritor guarda{fd};
-
-    // The newest lines so far, in a ring: memory stays the same however long the file is.
+    const Consulta_Historico consulta(texto);
+    // The newest matches so far, in a ring: memory stays the same however long the file is.
     std::vector<std::string> anel(Max_Entradas_Reimpressao);
-    long long total = 0;
-    Percorrer_Linhas(fd, [&](std::string_view linha) {
-        anel[static_cast<size_t>(total % Max_Entradas_Reimpressao)].assign(linha);
-        ++total;
+    Leitura_Historico r;
+    Percorrer_Linhas(arquivo, [&](std::string_view linha) {
+        ++r.total;
+        if (consulta.Corresponde_Armazenada(linha)) {
+            anel[static_cast<size_t>(r.encontradas % Max_Entradas_Reimpressao)].assign(linha);
+            ++r.encontradas;
+        }
         return true;
     });
-
-    Leitura_Historico r;
-    r.total = total;
-    const long long guardadas = std::min<long long>(total, Max_Entradas_Reimpressao);
+    const long long guardadas = std::min<long long>(r.encontradas, Max_Entradas_Reimpressao);
     r.entradas.reserve(static_cast<size_t>(guardadas));
-    for (long long i = total - guardadas; i < total; ++i)
+    for (long long i = r.encontradas - guardadas; i < r.encontradas; ++i)
         r.entradas.push_back(Decodificar_Linha(anel[static_cast<size_t>(i % Max_Entradas_Reimpressao)]));
     return r;
 }
+
+Leitura_Historico Ler_Historico(const std::string &arquivo) { return Procurar_Historico({}, arquivo); }

@@ -2,12 +2,19 @@
 // The history file "Zelta.ret": one receipt record per line, every byte shifted by +10
 // (modulo 256, so any byte comes back exactly), lines ending in CR LF. Opened by its bare name
 // in the current directory unless a test names another path.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 inline constexpr const char *Historico_Transmissoes = "Zelta.ret";
 constexpr int Deslocamento_Historico = 10;
 constexpr int Max_Entradas_Reimpressao = 200;
+// Reading stops after this many bytes (some six million entries): a file that is no history
+// (a device, one endless line) cannot hold the window for long.
+constexpr std::uint64_t Limite_Leitura_Historico = std::uint64_t(1) << 30;
+// Of a line only this many bytes are kept (an entry has 179); the rest is skipped.
+constexpr std::size_t Guardado_Por_Linha = 256;
 
 std::string Codificar_Linha(const std::string &registro); // shifted, without line end
 std::string Decodificar_Linha(const std::string &linha);
@@ -21,7 +28,11 @@ bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo = H
 
 struct Leitura_Historico {
     long long total = 0;                 // N, the number of lines in the file
-    std::vector<std::string> entradas;   // decoded, the newest min(N, 200), oldest first
+    long long encontradas = 0;           // how many of them the search matched (all without one)
+    std::vector<std::string> entradas;   // decoded, the newest min(encontradas, 200), oldest first
 };
 // Reading for display; throws Erro_Execucao when the file cannot be read.
 Leitura_Historico Ler_Historico(const std::string &arquivo = Historico_Transmissoes);
+// The same over the entries that match `texto` (Windows-1252; see Consulta_Historico), searching
+// every entry of the file; an empty or blank text matches all.
+Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo = Historico_Transmissoes);

@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,7 +32,9 @@ QStringList Celulas_Reimpressao(const std::string &r)
     const bool zelta = Valor_Numerico(Tipo_Arquivo(r)) == 1;
     const std::string tipo_id = Tipo_Identificador(r);
     return {
-        De_1252(Data_Para_Exibir(r)) + QStringLiteral(" às ") + De_1252(Hora_Para_Exibir(r)),
+        // The parts as they stand, unlike the receipt's masked date: a short entry shows short.
+        De_1252(Campo(r, 7, 2) + "/" + Campo(r, 5, 2) + "/" + Campo(r, 1, 4)) + QStringLiteral(" às ") +
+            De_1252(Campo(r, 166, 2) + ":" + Campo(r, 168, 2) + ":" + Campo(r, 170, 2)),
         De_1252(Nome_Arquivo(r)),
         zelta ? QStringLiteral("ZELTA") : QStringLiteral("ACERTO"),
         De_1252(Codigo_Recebimento(r)),
@@ -40,6 +43,22 @@ QStringList Celulas_Reimpressao(const std::string &r)
         zelta ? De_1252(Mes_Competencia(r) + "/" + Ano_Competencia(r)) : QString(),
     };
 }
+
+QString Razao_Social_Reimpressao(const std::string &linha)
+{
+    return De_1252(Recibo::Razao_Social(linha)).trimmed();
+}
+
+namespace {
+// Column texts are never cut: a column is at least as wide as its widest text.
+void Ajustar_Colunas(QTableWidget *grade)
+{
+    for (int c = 0; c < grade->columnCount(); ++c) {
+        grade->resizeColumnToContents(c);
+        grade->setColumnWidth(c, std::max(Twips_X(Colunas[c].largura), grade->columnWidth(c)));
+    }
+}
+} // namespace
 
 frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
 {
@@ -51,7 +70,11 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     fonte.setPointSizeF(8.25);
     fonte.setBold(true);
     setFont(fonte);
-    setFixedSize(Twips_X(11100), Twips_Y(2760));
+    // Design size, and room to grow: the grid takes what the window gains.
+    resize(Twips_X(11100), Twips_Y(2760));
+    setMinimumSize(size());
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
 
     Label2 = new QLabel(QStringLiteral("Selecione uma das transmissões abaixo:"), this);
     Geometria_Twips(Label2, 120, 0, 3435, 195);
@@ -79,13 +102,24 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
     cmdImprimir->setObjectName(QStringLiteral("cmdImprimir"));
     Geometria_Twips(cmdImprimir, 8880, 2280, 972, 372);
+    lblLocalizar = new QLabel(QStringLiteral("Localizar:"), this);
+    Geometria_Twips(lblLocalizar, 3480, 1680, 1110, 195);
+    txtLocalizar = new QLineEdit(this);
+    txtLocalizar->setObjectName(QStringLiteral("txtLocalizar"));
+    txtLocalizar->setAccessibleName(QStringLiteral("Localizar"));
+    txtLocalizar->setAccessibleDescription(
+        QStringLiteral("Código, identificador, razão social, arquivo ou competência"));
+    txtLocalizar->setToolTip(txtLocalizar->accessibleDescription());
+    txtLocalizar->setClearButtonEnabled(true);
+    Geometria_Twips(txtLocalizar, 3480, 1920, 4080, 288);
+    lblLocalizar->setBuddy(txtLocalizar);
     cmdSair = new QPushButton(QStringLiteral("&Voltar"), this);
     cmdSair->setObjectName(QStringLiteral("cmdSair"));
     Geometria_Twips(cmdSair, 9960, 2280, 972, 372);
     cmdVisualizar->setEnabled(false);
     cmdImprimir->setEnabled(false);
     // A substitute font may be wider than the design font: never cut a caption.
-    for (QLabel *l : {Label1, Label2, Label13})
+    for (QLabel *l : {Label1, Label2, Label13, lblLocalizar})
         l->resize(l->size().expandedTo(l->sizeHint()));
     Label1->setBuddy(Text1);
     Label13->setBuddy(cmb_print);
@@ -93,6 +127,15 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     connect(cmdImprimir, &QPushButton::clicked, this, &frmReimpressao::cmdImprimir_Click);
     connect(cmdVisualizar, &QPushButton::clicked, this, &frmReimpressao::cmdVisualizar_Click);
     connect(cmdSair, &QPushButton::clicked, this, &frmReimpressao::cmdSair_Click);
+    // A history of a million entries takes a moment to search: wait for a pause in the typing.
+    espera_busca_.setSingleShot(true);
+    espera_busca_.setInterval(300);
+    connect(&espera_busca_, &QTimer::timeout, this, &frmReimpressao::Aplicar_Busca);
+    connect(txtLocalizar, &QLineEdit::textChanged, &espera_busca_, qOverload<>(&QTimer::start));
+    connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmReimpressao::Aplicar_Busca);
+    for (QWidget *w : std::initializer_list<QWidget *>{Label2, MSFlexGrid1, Label1, Text1, lblLocalizar, txtLocalizar,
+                                                       Label13, cmb_print, cmdVisualizar, cmdImprimir, cmdSair})
+        desenho_.emplace_back(w, w->geometry());
 
     // Form_Load
     Habilitar_Acoes_Principal(false);
@@ -111,6 +154,7 @@ void frmReimpressao::Configurar_Grade()
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     MSFlexGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
     for (int c = 0; c < 6; ++c) {
         MSFlexGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(Colunas[c].titulo)));
         MSFlexGrid1->setColumnWidth(c, Twips_X(Colunas[c].largura));
@@ -121,26 +165,9 @@ bool frmReimpressao::Carregar_Historico(const std::string &arquivo)
 {
     if (!Historico_Existe(arquivo))
         return false;
-    Leitura_Historico leitura;
-    try {
-        leitura = Ler_Historico(arquivo);
-    } catch (const Erro_Execucao &e) {
-        // An unreadable file closes the window like a missing one, but the user is told why.
-        Caixa_Mensagem(QStringLiteral("Erro não tratado: %1  -  %2").arg(e.numero).arg(e.descricao), Icone::Nenhum,
-                       Botoes::Ok);
+    arquivo_ = arquivo;
+    if (!Preencher_Grade({}))
         return false;
-    }
-    const int linhas = int(std::min<size_t>(leitura.entradas.size(), Max_Entradas_Reimpressao));
-    MSFlexGrid1->setRowCount(linhas);
-    for (int k = 1; k <= linhas; ++k) {
-        Linhas_Historico[k] = leitura.entradas[k - 1];
-        const QStringList celulas = Celulas_Reimpressao(Linhas_Historico[k]);
-        for (int c = 0; c < 6; ++c) {
-            auto *item = new QTableWidgetItem(celulas[c]);
-            item->setTextAlignment(Qt::AlignCenter);
-            MSFlexGrid1->setItem(k - 1, c, item);
-        }
-    }
     // Connected after filling, so only the user's picks load a line.
     connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this](int linha, int) { MSFlexGrid1_Click(linha); });
     connect(MSFlexGrid1, &QTableWidget::currentCellChanged, this,
@@ -148,14 +175,103 @@ bool frmReimpressao::Carregar_Historico(const std::string &arquivo)
     return true;
 }
 
-int frmReimpressao::Mostrar(QWidget *pai)
+bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
+{
+    Leitura_Historico leitura;
+    try {
+        leitura = Procurar_Historico(texto_busca, arquivo_);
+    } catch (const Erro_Execucao &e) {
+        // An unreadable file closes the window like a missing one, but the user is told why.
+        Caixa_Mensagem(QStringLiteral("Erro não tratado: %1  -  %2").arg(e.numero).arg(e.descricao), Icone::Nenhum,
+                       Botoes::Ok);
+        return false;
+    }
+    // Refilling is no pick: the grid keeps quiet, and the old pick is gone with its row.
+    const QSignalBlocker quieto(MSFlexGrid1);
+    Linha_Selecionada = 0;
+    cmdImprimir->setEnabled(false);
+    cmdVisualizar->setEnabled(false);
+    Linhas_Historico.fill({});
+    MSFlexGrid1->clearContents();
+    const int linhas = int(std::min<size_t>(leitura.entradas.size(), Max_Entradas_Reimpressao));
+    MSFlexGrid1->setRowCount(linhas);
+    for (int k = 1; k <= linhas; ++k) {
+        Linhas_Historico[size_t(k)] = leitura.entradas[size_t(k - 1)];
+        const QStringList celulas = Celulas_Reimpressao(Linhas_Historico[size_t(k)]);
+        for (int c = 0; c < 6; ++c) {
+            auto *item = new QTableWidgetItem(celulas[c]);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (c == 4)
+                item->setToolTip(Razao_Social_Reimpressao(Linhas_Historico[size_t(k)]));
+            MSFlexGrid1->setItem(k - 1, c, item);
+        }
+    }
+    // Through the selection model: the view's own setter would stop the keyboard's entry into
+    // the grid from choosing a first row.
+    MSFlexGrid1->clearSelection();
+    MSFlexGrid1->selectionModel()->clearCurrentIndex();
+    Ajustar_Colunas(MSFlexGrid1);
+    // The newest entries are the last rows.
+    MSFlexGrid1->scrollToBottom();
+    return true;
+}
+
+void frmReimpressao::Aplicar_Busca()
+{
+    espera_busca_.stop();
+    Ponteiro_Ampulheta();
+    const bool lida = Preencher_Grade(Para_1252(txtLocalizar->text()));
+    Ponteiro_Padrao();
+    if (lida)
+        Text1->clear();
+}
+
+bool frmReimpressao::Escolher_Codigo(const std::string &codigo8)
+{
+    auto procurar = [&] {
+        for (int k = MSFlexGrid1->rowCount(); k >= 1; --k)
+            if (Recibo::Codigo_Recebimento(Linhas_Historico[size_t(k)]) == codigo8) {
+                MSFlexGrid1->setCurrentCell(k - 1, 0);
+                MSFlexGrid1->scrollToItem(MSFlexGrid1->item(k - 1, 0));
+                return true;
+            }
+        return false;
+    };
+    if (procurar())
+        return true;
+    // An older delivery: search the whole history for it.
+    {
+        const QSignalBlocker quieto(txtLocalizar);
+        txtLocalizar->setText(De_1252(codigo8));
+    }
+    Aplicar_Busca();
+    return procurar();
+}
+
+int frmReimpressao::Mostrar(QWidget *pai, const std::string &codigo)
 {
     frmReimpressao janela(pai);
     if (!janela.Carregar_Historico(Historico_Transmissoes)) {
         janela.cmdSair_Click();
         return QDialog::Rejected;
     }
+    if (!codigo.empty())
+        janela.Escolher_Codigo(codigo);
     return janela.exec();
+}
+
+void frmReimpressao::resizeEvent(QResizeEvent *evento)
+{
+    QDialog::resizeEvent(evento);
+    const int dx = std::max(0, width() - Twips_X(11100)), dy = std::max(0, height() - Twips_Y(2760));
+    for (const auto &[w, r] : desenho_) {
+        if (w == MSFlexGrid1)
+            w->setGeometry(r.adjusted(0, 0, dx, dy));
+        else if (w == Label2)
+            continue;
+        else
+            w->move(r.topLeft() + QPoint(r.left() >= Twips_X(7800) ? dx : 0, dy));
+    }
 }
 
 void frmReimpressao::MSFlexGrid1_Click(int linha_tabela)

@@ -2,10 +2,14 @@
 // The reprint window: lists the newest deliveries of the history file and prints or previews the
 // receipt of the one picked.
 #include <QDialog>
+#include <QRect>
 #include <QStringList>
+#include <QTimer>
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -15,6 +19,8 @@ class QTableWidget;
 
 // The six cell texts of a decoded history line, columns 0 to 5 of the grid.
 QStringList Celulas_Reimpressao(const std::string &linha);
+// The company name of a decoded history line, as its identifier cell's tooltip shows it.
+QString Razao_Social_Reimpressao(const std::string &linha);
 
 class frmReimpressao : public QDialog {
     Q_OBJECT
@@ -23,18 +29,25 @@ public:
     explicit frmReimpressao(QWidget *pai = nullptr);
 
     // Opens the window modally, or closes it at once without showing it when there is no history
-    // file. Returns the dialog's result (QDialog::Rejected when it was not shown).
-    static int Mostrar(QWidget *pai);
+    // file. With a receipt code, the newest entry of that code is picked when the window opens.
+    // Returns the dialog's result (QDialog::Rejected when it was not shown).
+    static int Mostrar(QWidget *pai, const std::string &codigo = {});
 
     // Reads the history into the grid; false when there is no history file or it cannot be read
     // (the window must then close).
     bool Carregar_Historico(const std::string &arquivo);
+    // Picks the newest entry of this eight-character receipt code: among the rows shown, else
+    // through the search. False when the history holds none.
+    bool Escolher_Codigo(const std::string &codigo8);
+    // Fills the grid with the entries that match the search box's text, now (typing waits for
+    // a pause first); the pick is undone.
+    void Aplicar_Busca();
 
     void done(int resultado) override; // every way of closing: the main window's actions on again
 
-    QLabel *Label1, *Label2, *Label13;
+    QLabel *Label1, *Label2, *Label13, *lblLocalizar;
     QTableWidget *MSFlexGrid1;
-    QLineEdit *Text1;
+    QLineEdit *Text1, *txtLocalizar;
     QComboBox *cmb_print;
     QPushButton *cmdVisualizar, *cmdImprimir, *cmdSair;
 
@@ -48,6 +61,16 @@ public slots:
     void cmdVisualizar_Click();
     void cmdSair_Click();
 
+protected:
+    void resizeEvent(QResizeEvent *evento) override;
+
 private:
     void Configurar_Grade();
+    bool Preencher_Grade(const std::string &texto_busca);
+
+    std::string arquivo_;
+    QTimer espera_busca_;
+    // Controls and their design geometry: the grid grows with the window, the controls below
+    // it move down, those on the right move right.
+    std::vector<std::pair<QWidget *, QRect>> desenho_;
 };

@@ -8,8 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-Leitor_Linhas::Leitor_Linhas(const std::string &caminho)
-    : bloco_(new char[Tamanho_Bloco])
+Leitor_Linhas::Leitor_Linhas(const std::string &caminho, std::uint64_t limite)
+    : bloco_(new char[Tamanho_Bloco]), restante_(limite)
 {
     do {
         fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
@@ -28,12 +28,24 @@ bool Leitor_Linhas::Encher()
 {
     if (acabou_)
         return false;
+    if (restante_ == 0) {
+        char um;
+        ssize_t mais;
+        do {
+            mais = ::read(fd_, &um, 1);
+        } while (mais < 0 && errno == EINTR);
+        cortado_ = mais > 0;
+        acabou_ = true;
+        return false;
+    }
+    const std::size_t pedir = static_cast<std::size_t>(std::min<std::uint64_t>(Tamanho_Bloco, restante_));
     ssize_t n;
     do {
-        n = ::read(fd_, bloco_.get(), Tamanho_Bloco);
+        n = ::read(fd_, bloco_.get(), pedir);
     } while (n < 0 && errno == EINTR);
     if (n < 0)
         throw Erro_De_Arquivo(errno);
+    restante_ -= static_cast<std::uint64_t>(n);
     pos_ = 0;
     fim_ = static_cast<std::size_t>(n);
     acabou_ = n == 0;

@@ -3,6 +3,8 @@
 // CR; a lone LF stays inside the line. A line end right before the end of the file does not
 // start another line, so two line ends there leave an empty last line.
 #include <cstddef>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +21,10 @@ public:
     static constexpr std::size_t Limite_Guardado = 32768;
     static constexpr std::size_t Tamanho_Bloco = 1 << 20;
 
-    // Throws Erro_Execucao (Erro_De_Arquivo) when the file cannot be opened.
-    explicit Leitor_Linhas(const std::string &caminho);
+    // Throws Erro_Execucao (Erro_De_Arquivo) when the file cannot be opened. Bytes beyond the
+    // first `limite` are not read: the file ends there for this reader.
+    explicit Leitor_Linhas(const std::string &caminho,
+                           std::uint64_t limite = std::numeric_limits<std::uint64_t>::max());
     ~Leitor_Linhas();
     Leitor_Linhas(const Leitor_Linhas &) = delete;
     Leitor_Linhas &operator=(const Leitor_Linhas &) = delete;
@@ -28,6 +32,8 @@ public:
     // The next line; false when no bytes remain. `linha.texto` stays valid until the next call.
     // Throws Erro_Execucao when reading fails.
     bool Proxima(Linha_Lida &linha);
+    // Whether the reading stopped at the limit with bytes left in the file.
+    bool Cortado() const { return cortado_; }
 
 private:
     bool Fim();
@@ -39,6 +45,8 @@ private:
     std::unique_ptr<char[]> bloco_;
     std::size_t pos_ = 0, fim_ = 0;
     bool acabou_ = false;
+    std::uint64_t restante_;
+    bool cortado_ = false;
     // The line in progress: a view into the block while it lies there whole, else copied out.
     const char *visao_ = nullptr;
     std::size_t tamanho_visao_ = 0;

@@ -4,9 +4,13 @@
 #include "platform/Impressoras.h"
 #include "receipt/Desenho_Recibo.h"
 #include "receipt/Impressora_Aplicacao.h"
+#include "receipt/Recibo_Pdf.h"
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -40,14 +44,16 @@ void Tornar_Atual(const QString &nome)
 bool Desenhar_Documento(const std::string &registro)
 {
     QPrinter impressora(QPrinter::HighResolution);
-    impressora.setDocName(QStringLiteral("Recibo_de_Entrega"));
-    if (!Saida_Pdf().isEmpty()) {
+    impressora.setDocName(Titulo_Recibo(registro));
+    const bool fila = Saida_Pdf().isEmpty();
+    if (!fila) {
         impressora.setOutputFormat(QPrinter::PdfFormat);
         impressora.setOutputFileName(Saida_Pdf());
     } else {
         const QString nome = Impressora_Aplicacao();
-        // Qt prints on some other queue when given a name the system does not know.
-        if (nome.isEmpty() || QPrinterInfo::printerInfo(nome).isNull())
+        // Qt prints on some other queue when given a name the system does not know; and it
+        // reports a refused job as printed, so a queue that refuses jobs fails here.
+        if (nome.isEmpty() || QPrinterInfo::printerInfo(nome).isNull() || !Fila_Aceita_Trabalhos(nome))
             return false;
         impressora.setPrinterName(nome);
     }
@@ -58,7 +64,57 @@ bool Desenhar_Documento(const std::string &registro)
         return false;
     pintor.setFont(Fonte_Recibo());
     Desenhar_Pagina(pintor, Montar_Pagina(registro, QDateTime::currentDateTime()));
-    return pintor.end() && impressora.printerState() != QPrinter::Error;
+    if (!pintor.end() || impressora.printerState() == QPrinter::Error)
+        return false;
+    // The job is submitted inside end(); whether the print system took it is only known here.
+    return !fila || !Ultimo_Envio_Recusado();
+}
+
+// The folder "Recibos" beside the history file, which lies in the current directory; made
+// when missing. The current directory when it cannot be made.
+QString Pasta_Recibos()
+{
+    const QString pasta = QDir::current().absoluteFilePath(QStringLiteral("Recibos"));
+    return QDir().mkpath(pasta) ? pasta : QDir::currentPath();
+}
+
+// The standard save dialog; an existing file is replaced only when the user says so.
+QString Perguntar_Arquivo_Pdf(QWidget *pai, QString sugestao)
+{
+    for (;;) {
+        QFileDialog dialogo(pai, QStringLiteral("Gravar o recibo em arquivo PDF"), sugestao,
+                            QStringLiteral("Arquivo PDF (*.pdf)"));
+        dialogo.setAcceptMode(QFileDialog::AcceptSave);
+        dialogo.setFileMode(QFileDialog::AnyFile);
+        dialogo.setDefaultSuffix(QStringLiteral("pdf"));
+        dialogo.setOption(QFileDialog::DontConfirmOverwrite);
+        if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty())
+            return {};
+        const QString caminho = dialogo.selectedFiles().constFirst();
+        if (!QFileInfo::exists(caminho) ||
+            Caixa_Mensagem(QStringLiteral("O arquivo %1 já existe.").arg(QDir::toNativeSeparators(caminho)) +
+                               QChar(13) + QStringLiteral("Deseja substituí-lo?"),
+                           Icone::Pergunta, Botoes::SimNao) == Resposta::Sim)
+            return caminho;
+        sugestao = caminho;
+    }
+}
+
+void Imprimir_Em_Arquivo(QWidget *pai, const std::string &registro)
+{
+    const QString nome = QString::fromStdString(Nome_Arquivo_Recibo(registro));
+    const QString caminho = Perguntar_Arquivo_Pdf(pai, QDir(Pasta_Recibos()).filePath(nome));
+    if (caminho.isEmpty())
+        return;
+    QString erro;
+    Ponteiro_Ampulheta();
+    const bool gravado = Gravar_Recibo_Pdf(registro, caminho, &erro);
+    Ponteiro_Padrao();
+    if (!gravado)
+        Caixa_Mensagem(QStringLiteral("Não foi possível gravar o recibo no arquivo %1.")
+                               .arg(QDir::toNativeSeparators(caminho)) +
+                           QChar(13) + QStringLiteral("Motivo: %1").arg(erro),
+                       Icone::Exclamacao, Botoes::Ok);
 }
 } // namespace
 
@@ -96,6 +152,10 @@ void Imprimir_Da_Lista(QComboBox *lista, const std::string &registro)
     if (lista->currentIndex() == -1) {
         Caixa_Mensagem(Mensagem_Informe_Impressora, Icone::Exclamacao, Botoes::Ok);
         lista->setFocus();
+        return;
+    }
+    if (Escolhido_Arquivo_Pdf(lista)) {
+        Imprimir_Em_Arquivo(lista->window(), registro);
         return;
     }
     Ponteiro_Ampulheta();

@@ -14,7 +14,9 @@ extern const QString Mensagem_Informe_Impressora;
 void Imprime_Recibo(const std::string &registro, const QString &nome_impressora);
 
 // The print button of the transmit and reprint windows: message 14 and focus to the list when
-// nothing is chosen, else prints `registro` on the chosen printer under the hourglass.
+// nothing is chosen; with the PDF entry chosen, asks for a file name (folder "Recibos" of the
+// current directory, the receipt's own name) and writes the receipt there; else prints
+// `registro` on the chosen printer under the hourglass.
 void Imprimir_Da_Lista(QComboBox *lista, const std::string &registro);
 
 // Sends the pages to this PDF file instead of the printer's queue (tests); empty restores the queue.

@@ -209,7 +209,7 @@ void Comando_Transmitir::Julgar(const std::string &resposta)
         Registrar(resposta);
     if (reimprimir == Resposta::Sim) {
         Ponteiro_Padrao();
-        janela_.Mostrar_Reimpressao();
+        janela_.Mostrar_Reimpressao(Codigo_Recebimento_De(resposta));
     }
 }
 

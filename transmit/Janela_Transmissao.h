@@ -35,7 +35,8 @@ public:
 
     // Other windows and the event loop.
     virtual void Mostrar_Visualizar() = 0;   // the receipt preview, modal
-    virtual void Mostrar_Reimpressao() = 0;  // the reprint window, modal
+    // The reprint window, modal, with the entry of this receipt code (eight characters) picked.
+    virtual void Mostrar_Reimpressao(const std::string &codigo) = 0;
     virtual void Processar_Eventos() = 0;
     virtual void Fechar() = 0;               // unloads the window (closing its connection)
 };

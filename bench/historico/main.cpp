@@ -1,6 +1,8 @@
 // Reads a history of many entries (100,000 by default, about 18 MB) and compares the time with
 // `wc -l` on the same file; then shows that the memory the reading takes does not grow with N.
-// Usage: bench_historico [entries] [repetitions]
+// With --busca, times the reprint window's search over a history of 1,000,000 entries (goal:
+// each search within a second).
+// Usage: bench_historico [entries] [repetitions] | bench_historico --busca [entries]
 #include "history/Historico.h"
 #include "receipt/Registro_Recibo.h"
 
@@ -35,6 +37,9 @@ void Criar_Historico(const std::string &arquivo, long long n)
     d.mes_competencia = "03";
     d.ano_competencia = "2024";
     for (long long i = 0; i < n; ++i) {
+        // One old entry of its own to be found by the search.
+        d.razao_social = i == 3 ? "PADARIA S\xC3O JO\xC3O LTDA" : "EMPRESA DE TESTE LTDA";
+        d.identificador = i == 3 ? "11222333000181" : "12345678000190";
         char codigo[16];
         std::snprintf(codigo, sizeof codigo, "%08lld", i % 100000000);
         d.resposta = std::string("0") + codigo + "15012004090507";
@@ -105,12 +110,43 @@ int Medir_Memoria(const char *arquivo)
     return 0;
 }
 
+int Medir_Busca(long long n)
+{
+    char modelo[] = "/tmp/bench_busca_XXXXXX";
+    if (!mkdtemp(modelo)) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const std::string arquivo = std::string(modelo) + "/Zelta.ret";
+    Criar_Historico(arquivo, n);
+    std::printf("history: %lld entries, %lld bytes\n", n, n * (Tamanho_Registro + 2));
+    Ler_Historico(arquivo); // into the page cache
+    bool todas = true;
+    for (const char *texto : {"00000003", "11.222.333/0001-81", "padaria sao joao", "ZELTA.TXT", "03/2024", "nada"}) {
+        double melhor = 1e9;
+        long long encontradas = 0;
+        for (int i = 0; i < 3; ++i) {
+            const auto inicio = Relogio::now();
+            encontradas = Procurar_Historico(texto, arquivo).encontradas;
+            melhor = std::min(melhor, std::chrono::duration<double>(Relogio::now() - inicio).count());
+        }
+        todas = todas && melhor <= 1.0;
+        std::printf("  %-20s %8lld found  %7.1f ms (best of 3)\n", texto, encontradas, melhor * 1e3);
+    }
+    std::printf("every search within 1 s: %s\n", todas ? "met" : "MISSED");
+    std::remove(arquivo.c_str());
+    rmdir(modelo);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--memoria")
         return Medir_Memoria(argv[2]);
+    if (argc >= 2 && std::string(argv[1]) == "--busca")
+        return Medir_Busca(argc > 2 ? std::max(1LL, std::atoll(argv[2])) : 1000000);
     char exe[4096] = {};
     if (readlink("/proc/self/exe", exe, sizeof exe - 1) < 0) {
         std::perror("readlink");
@@ -157,7 +193,10 @@ int main(int argc, char **argv)
         std::remove(arq.c_str());
     }
     std::printf("peak RSS of this benchmark process: %ld kB\n", Kb_Status("VmHWM"));
-    std::printf("memory independent of N: %s (spread %ld kB)\n", maior - menor <= 256 ? "yes" : "NO", maior - menor);
+    // The reader's block (1 MiB) is touched only as far as a small file reaches: the bound is
+    // what counts, not the spread below it.
+    std::printf("memory bounded whatever N (at most 2048 kB): %s (largest %ld kB, spread %ld kB)\n",
+                maior <= 2048 ? "yes" : "NO", maior, maior - menor);
 
     std::remove(grande.c_str());
     rmdir(pasta.c_str());

@@ -84,7 +84,7 @@ Zip &frmInicio_Janela::Compactador() { return *f_.Zip_; }
 
 void frmInicio_Janela::Mostrar_Visualizar() { frmVisualizar::Mostrar(&f_); }
 
-void frmInicio_Janela::Mostrar_Reimpressao() { frmReimpressao::Mostrar(&f_); }
+void frmInicio_Janela::Mostrar_Reimpressao(const std::string &codigo) { frmReimpressao::Mostrar(&f_, codigo); }
 
 void frmInicio_Janela::Processar_Eventos() { QCoreApplication::processEvents(); }
 

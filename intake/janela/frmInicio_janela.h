@@ -26,7 +26,7 @@ public:
     Zip &Compactador() override;
 
     void Mostrar_Visualizar() override;
-    void Mostrar_Reimpressao() override;
+    void Mostrar_Reimpressao(const std::string &codigo) override;
     void Processar_Eventos() override;
     void Fechar() override;
 

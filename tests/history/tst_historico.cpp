@@ -155,14 +155,100 @@ private slots:
     {
         const std::string arq = Caminho("grande.ret");
         std::string bytes;
-        for (int i = 1; i <= 3000; ++i)
-            bytes += Codificar_Linha(Registro_Numero(i)) + (i % 2 ? "\r\n" : "\n");
+        for (int i = 1; i <= 12000; ++i)
+            bytes += Codificar_Linha(Registro_Numero(i)) + "\r\n";
         Escrever_Bytes(QString::fromStdString(arq), bytes);
         const Leitura_Historico l = Ler_Historico(arq);
-        QCOMPARE(l.total, 3000LL);
+        QCOMPARE(l.total, 12000LL);
         QCOMPARE(l.entradas.size(), size_t(200));
         for (int k = 0; k < 200; ++k)
-            QCOMPARE(l.entradas[size_t(k)], Registro_Numero(2801 + k));
+            QCOMPARE(l.entradas[size_t(k)], Registro_Numero(11801 + k));
+    }
+
+    // A record character 0 is stored as a line feed: it stays inside its entry, which stays one
+    // entry (also for the duplicate test, which looks at the code after it).
+    void lf_solto_fica_na_sua_linha()
+    {
+        const std::string arq = Caminho("lf.ret");
+        std::string com_zero = Registro_Numero(8);
+        com_zero[12] = '\0';
+        Escrever_Bytes(QString::fromStdString(arq), Codificar_Linha(Registro_Numero(7)) + "\r\n" +
+                                                        Codificar_Linha(com_zero) + "\r\n");
+        QVERIFY(Codificar_Linha(com_zero).find('\n') != std::string::npos);
+        const Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 2LL);
+        QCOMPARE(l.entradas[1], com_zero);
+        QVERIFY(Entrada_Presente("00000008", arq));
+    }
+
+    // What is no history (no line ends, or a device without end) is read with bounded memory and
+    // in bounded time: of a line only its first bytes are kept.
+    void linha_sem_fim_nao_esgota_a_memoria()
+    {
+        const std::string arq = Caminho("sem_fim.ret");
+        Escrever_Bytes(QString::fromStdString(arq), std::string(8 << 20, 'x'));
+        Leitura_Historico l = Ler_Historico(arq);
+        QCOMPARE(l.total, 1LL);
+        QCOMPARE(l.entradas[0].size(), Guardado_Por_Linha);
+        QVERIFY(!Entrada_Presente("00000001", arq));
+
+        if (!QFile::exists("/dev/zero"))
+            QSKIP("no /dev/zero");
+        const QString elo = pasta_.filePath("zero.ret");
+        QVERIFY(QFile::link("/dev/zero", elo));
+        l = Ler_Historico(elo.toStdString());
+        QCOMPARE(l.total, 1LL);
+        QCOMPARE(l.entradas[0].size(), Guardado_Por_Linha);
+        QVERIFY(!Entrada_Presente("00000001", elo.toStdString()));
+    }
+
+    // The search looks at every entry, not only the newest 200, and returns the newest 200 matches.
+    void procurar_em_todas_as_entradas()
+    {
+        const std::string arq = Caminho("busca.ret");
+        std::string bytes;
+        for (int i = 1; i <= 1000; ++i) {
+            Dados_Para_Recibo d;
+            d.resposta = "0" + Preencher_Zeros(std::to_string(i), 8) + "15012004090507";
+            d.nome_arquivo = i == 3 ? "folha3.txt" : "ARQ" + std::to_string(i) + ".TXT";
+            d.tipo_identificador = "1";
+            d.identificador = i == 5 ? "11222333000181" : "12345678000190";
+            d.razao_social = i == 2 ? "PADARIA S\xC3O JO\xC3O LTDA" : "EMPRESA " + std::to_string(i);
+            d.mes_competencia = i == 4 ? "12" : "03";
+            d.ano_competencia = i == 4 ? "2026" : "2024";
+            bytes += Codificar_Linha(Montar_Recibo(d)) + "\r\n";
+        }
+        Escrever_Bytes(QString::fromStdString(arq), bytes);
+        auto codigos = [&](const std::string &texto) {
+            std::vector<std::string> c;
+            for (const std::string &e : Procurar_Historico(texto, arq).entradas)
+                c.push_back(Recibo::Codigo_Recebimento(e));
+            return c;
+        };
+        using V = std::vector<std::string>;
+        QCOMPARE(codigos("00000001"), V{"00000001"});
+        QCOMPARE(codigos("  00000006 "), V{"00000006"});
+        QCOMPARE(codigos("11.222.333/0001-81"), V{"00000005"});
+        QCOMPARE(codigos("11222333000181"), V{"00000005"});
+        QCOMPARE(codigos("333/0001"), V{"00000005"});
+        QCOMPARE(codigos("padaria sao joao"), V{"00000002"}); // case and accents do not count
+        QCOMPARE(codigos("S\xE3o Jo\xE3o"), V{"00000002"});
+        QCOMPARE(codigos("FOLHA3"), V{"00000003"});
+        QCOMPARE(codigos("12/2026"), V{"00000004"});
+        QCOMPARE(codigos("122026"), V{"00000004"});
+        QVERIFY(codigos("nada disso").empty());
+        // A match never spans two fields: the name's end and the file name's start.
+        QVERIFY(codigos("LTDA FOLHA").empty());
+
+        Leitura_Historico l = Procurar_Historico("EMPRESA", arq);
+        QCOMPARE(l.total, 1000LL);
+        QCOMPARE(l.encontradas, 999LL);
+        QCOMPARE(l.entradas.size(), size_t(200));
+        QCOMPARE(Recibo::Codigo_Recebimento(l.entradas.back()), std::string("00001000"));
+        QCOMPARE(Recibo::Codigo_Recebimento(l.entradas.front()), std::string("00000801"));
+        l = Procurar_Historico("   ", arq);
+        QCOMPARE(l.encontradas, 1000LL);
+        QCOMPARE(l.entradas, Ler_Historico(arq).entradas);
     }
 
     void arquivo_vazio_ou_ausente()

@@ -1,5 +1,6 @@
 // The reprint window: the grid of the newest 200 entries and its cell texts, picking a row,
 // printing and previewing the picked entry, and the main window's actions while it is open.
+#include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "history/frmReimpressao.h"
 #include "platform/Impressoras.h"
@@ -19,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,6 +86,10 @@ private slots:
         Campos_Teste c;
         c.tipo = "x"; // not a number: not a movement file
         QCOMPARE(Celulas_Reimpressao(Registro_Teste(c))[2], QString("ACERTO"));
+        // Column 0 joins the parts as they stand.
+        QCOMPARE(Celulas_Reimpressao(std::string())[0], QString("// às ::"));
+        QCOMPARE(Celulas_Reimpressao("2024")[0], QString("//2024 às ::"));
+        QCOMPARE(Razao_Social_Reimpressao(Registro_Teste()), QString("CONSTRUÇÃO ÁGUA LTDA"));
     }
 
     void janela_ao_carregar()
@@ -96,8 +102,105 @@ private slots:
         QCOMPARE(titulos, QStringList({"Transmitido em:", "Arquivo", "Tipo Arquivo", "Cod. Retorno",
                                        "Identificador", "Competência"}));
         QCOMPARE(f.cmb_print->currentText(), QString("Laser_A"));
+        QCOMPARE(f.cmb_print->count(), 3);
+        QCOMPARE(f.cmb_print->itemText(2), QString("Arquivo PDF..."));
         QVERIFY(!f.cmdImprimir->isEnabled());
         QVERIFY(!f.cmdVisualizar->isEnabled());
+        QCOMPARE(f.lblLocalizar->text(), QString("Localizar:"));
+        QVERIFY(f.txtLocalizar->text().isEmpty());
+    }
+
+    // The window opens on the newest rows, grows with its grid, and the controls keep their
+    // places relative to the edges they sit by.
+    void abre_na_mais_nova_e_cresce()
+    {
+        Escrever_Historico(250);
+                QSize design, maior;
+        bool no_fim = false, maximizavel = false;
+        QRect grade0, grade1, sair0, sair1, texto0, texto1;
+        QString dica;
+        const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
+            QScrollBar *barra = f->MSFlexGrid1->verticalScrollBar();
+            no_fim = barra->maximum() > 0 && barra->value() == barra->maximum();
+            maximizavel = f->windowFlags() & Qt::WindowMaximizeButtonHint;
+            dica = f->MSFlexGrid1->item(199, 4)->toolTip();
+            design = f->size();
+            grade0 = f->MSFlexGrid1->geometry();
+            sair0 = f->cmdSair->geometry();
+            texto0 = f->Text1->geometry();
+            f->resize(f->size() + QSize(300, 200));
+            maior = f->size();
+            grade1 = f->MSFlexGrid1->geometry();
+            sair1 = f->cmdSair->geometry();
+            texto1 = f->Text1->geometry();
+            f->reject();
+        });
+        frmReimpressao::Mostrar(nullptr);
+        QVERIFY(no_fim);
+        QVERIFY(maximizavel);
+        QCOMPARE(dica, QString("CONSTRUÇÃO ÁGUA LTDA"));
+        QCOMPARE(design, QSize(Twips_X(11100), Twips_Y(2760)));
+        QCOMPARE(maior, design + QSize(300, 200));
+        QCOMPARE(grade1, grade0.adjusted(0, 0, 300, 200));
+        QCOMPARE(sair1, sair0.translated(300, 200));
+        QCOMPARE(texto1, texto0.translated(0, 200));
+    }
+
+    // The search finds entries older than the newest 200; picking a found row loads it; an
+    // empty box shows the newest 200 again.
+    void localizar_em_todo_o_historico()
+    {
+        Escrever_Historico(250);
+        frmReimpressao f;
+        QVERIFY(f.Carregar_Historico(Historico_Transmissoes));
+        f.MSFlexGrid1->setCurrentCell(10, 0);
+        QVERIFY(f.cmdImprimir->isEnabled());
+        QTest::keyClicks(f.txtLocalizar, "00000003");
+        QTRY_COMPARE(f.MSFlexGrid1->rowCount(), 1); // after the pause in the typing
+        QCOMPARE(f.MSFlexGrid1->item(0, 3)->text(), QString("00000003"));
+        QVERIFY(!f.cmdImprimir->isEnabled()); // the old pick went with its row
+        QCOMPARE(f.Linha_Selecionada, int16_t(0));
+        f.MSFlexGrid1->setCurrentCell(0, 1);
+        QCOMPARE(f.Linha_Selecionada, int16_t(1));
+        QCOMPARE(Dados_Recibo, Entrada(3));
+        QCOMPARE(f.Text1->text(), QString("00000003"));
+
+        // By identifier without punctuation: the CEI entries are the even ones.
+        f.txtLocalizar->setText("123456789012");
+        f.Aplicar_Busca();
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 125);
+        QCOMPARE(f.MSFlexGrid1->item(124, 3)->text(), QString("00000250"));
+        QCOMPARE(f.MSFlexGrid1->item(0, 3)->text(), QString("00000002"));
+
+        f.txtLocalizar->clear();
+        f.Aplicar_Busca();
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 200);
+        QCOMPARE(f.MSFlexGrid1->item(0, 3)->text(), QString("00000051"));
+    }
+
+    // After message 08 with "Sim" the window opens with the delivery's row picked, also when it
+    // is older than the newest 200.
+    void abre_com_a_entrega_escolhida()
+    {
+        Escrever_Historico(250);
+        for (const char *codigo : {"00000240", "00000010"}) {
+                        QString texto, busca;
+            int linhas = 0;
+            std::string dados;
+            const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
+                texto = f->Text1->text();
+                busca = f->txtLocalizar->text();
+                linhas = f->MSFlexGrid1->rowCount();
+                dados = f->Linhas_Historico[size_t(f->Linha_Selecionada)];
+                f->reject();
+            });
+            frmReimpressao::Mostrar(nullptr, codigo);
+            QCOMPARE(texto, QString(codigo));
+            QCOMPARE(dados, Entrada(QString(codigo).toInt()));
+            QCOMPARE(Dados_Recibo, dados);
+            QCOMPARE(linhas, std::string(codigo) == "00000240" ? 200 : 1);
+            QCOMPARE(busca, std::string(codigo) == "00000240" ? QString() : QString(codigo));
+        }
     }
 
     void grade_das_200_mais_novas()
@@ -134,6 +237,25 @@ private slots:
         QCOMPARE(Dados_Recibo, Entrada(2));
     }
 
+    // The keyboard enters the grid from "&Voltar", and that picks a row as a click would.
+    void tab_de_voltar_entra_na_grade()
+    {
+        Escrever_Historico(3);
+                QString foco = "nothing", codigo;
+        const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
+            if (!QTest::qWaitForWindowActive(f))
+                return f->reject();
+            f->cmdSair->setFocus();
+            QTest::keyClick(f->cmdSair, Qt::Key_Tab);
+            foco = QApplication::focusWidget() ? QApplication::focusWidget()->objectName() : QString();
+            codigo = f->Text1->text();
+            f->reject();
+        });
+        frmReimpressao::Mostrar(nullptr);
+        QCOMPARE(foco, QString("MSFlexGrid1"));
+        QCOMPARE(codigo, QString("00000001"));
+    }
+
     void visualizar_mostra_a_escolhida()
     {
         Escrever_Historico(3);
@@ -159,6 +281,7 @@ private slots:
         frmReimpressao f;
         QVERIFY(f.Carregar_Historico(Historico_Transmissoes));
         QCOMPARE(f.cmb_print->currentIndex(), -1);
+        QCOMPARE(f.cmb_print->count(), 1); // only "Arquivo PDF...", never chosen by itself
         f.MSFlexGrid1->setCurrentCell(0, 0);
         f.cmdImprimir->click();
         QCOMPARE(roteiro.textos(), QStringList{"14 - Informe a impressora antes de confirmar a impressão!"});

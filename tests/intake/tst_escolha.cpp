@@ -184,8 +184,9 @@ void TstEscolha::estado_depois_de_carregar()
                                                              w.Label13, w.txtPercentual})
         QVERIFY2(!oculto->isVisible(), qPrintable(oculto->objectName()));
     QVERIFY(w.cmdTransmitir->isVisible() && w.cmdSair->isVisible() && w.Picture1->isVisible());
-    // Printers in the system's order, the first one chosen.
-    QCOMPARE(w.cmb_print->count(), 2);
+    // Printers in the system's order, then the PDF entry; the first printer chosen.
+    QCOMPARE(w.cmb_print->count(), 3);
+    QCOMPARE(w.cmb_print->itemText(2), QStringLiteral("Arquivo PDF..."));
     QCOMPARE(w.cmb_print->currentText(), QStringLiteral("PDF"));
     QCOMPARE(w.filList->ListIndex(), -1);
     QCOMPARE(w.drvList->accessibleName(), QStringLiteral("Unidades"));

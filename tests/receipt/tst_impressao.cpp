@@ -3,17 +3,42 @@
 #include "platform/Impressoras.h"
 #include "receipt/Impressora_Aplicacao.h"
 #include "receipt/Imprime_Recibo.h"
+#include "tests/common/Janela_Modal.h"
 #include "tests/common/RoteiroMensagens.h"
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+// Runs `acao` on the save dialog once it is visible; a dialog that refused the answer is ended
+// rather than left to hang the test.
+[[nodiscard]] std::unique_ptr<QTimer> No_Dialogo(std::function<void(QFileDialog *)> acao)
+{
+    return Quando_Modal<QFileDialog>([acao](QFileDialog *d) {
+        acao(d);
+        if (d->isVisible())
+            d->reject();
+    });
+}
+
+QString Texto_Pdf(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStandardPaths::findExecutable("pdftotext"), {"-layout", "-enc", "UTF-8", pdf, "-"});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+} // namespace
 
 class tst_impressao : public QObject {
     Q_OBJECT
@@ -144,6 +169,104 @@ private slots:
         QCOMPARE(Impressora_Salva, QString("Laser_A"));
         QVERIFY(ampulheta);
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The lists end with the PDF entry; the first printer stays chosen, and with no printer
+    // nothing is, so the button still gives message 14.
+    void lista_termina_com_arquivo_pdf()
+    {
+        QComboBox lista;
+        Preencher_Lista_Impressoras(&lista);
+        QCOMPARE(lista.count(), 4);
+        QCOMPARE(lista.itemText(3), QString("Arquivo PDF..."));
+        QCOMPARE(lista.currentIndex(), 0);
+        QVERIFY(!Escolhido_Arquivo_Pdf(&lista));
+        lista.setCurrentIndex(3);
+        QVERIFY(Escolhido_Arquivo_Pdf(&lista));
+
+        // A queue that bears the entry's name is a printer all the same.
+        Trocar_Fonte_Impressoras({[] { return std::vector<QString>{"Arquivo PDF..."}; }, [] { return QString(); }});
+        QComboBox homonima;
+        Preencher_Lista_Impressoras(&homonima);
+        QCOMPARE(homonima.count(), 2);
+        QVERIFY(!Escolhido_Arquivo_Pdf(&homonima));
+
+        Trocar_Fonte_Impressoras({[] { return std::vector<QString>{}; }, [] { return QString(); }});
+        QComboBox vazia;
+        Preencher_Lista_Impressoras(&vazia);
+        QCOMPARE(vazia.count(), 1);
+        QCOMPARE(vazia.currentIndex(), -1);
+        RoteiroMensagens roteiro;
+        Imprimir_Da_Lista(&vazia, Registro_Teste());
+        QCOMPARE(roteiro.textos(), QStringList{Mensagem_Informe_Impressora});
+    }
+
+    // "Arquivo PDF...": the save dialog opens in "Recibos" of the current directory (made when
+    // missing) with the receipt's name; the file holds the receipt; no printer is switched.
+    void arquivo_pdf_pelo_dialogo()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir atual;
+        struct Volta {
+            QString origem = QDir::currentPath();
+            ~Volta() { QDir::setCurrent(origem); }
+        } volta;
+        QVERIFY(QDir::setCurrent(atual.path()));
+        RoteiroMensagens roteiro;
+        QComboBox lista;
+        Preencher_Lista_Impressoras(&lista);
+        lista.setCurrentIndex(lista.count() - 1);
+        const QString esperado = QDir(atual.path()).filePath("Recibos/12345678000190-032024-00012345.pdf");
+
+        QString pasta_dialogo, nome_dialogo;
+        auto espera = No_Dialogo([&](QFileDialog *d) {
+            pasta_dialogo = d->directory().absolutePath();
+            if (auto *nome = d->findChild<QLineEdit *>("fileNameEdit"))
+                nome_dialogo = nome->text();
+            static_cast<QDialog *>(d)->accept();
+        });
+        Imprimir_Da_Lista(&lista, Registro_Teste());
+        QCOMPARE(pasta_dialogo, QDir(atual.path()).filePath("Recibos"));
+        QCOMPARE(nome_dialogo, QString("12345678000190-032024-00012345.pdf"));
+        QVERIFY(roteiro.vistas().empty());
+        QVERIFY(Texto_Pdf(esperado).contains("Código do Recebimento: 00012345"));
+        QVERIFY(!QFileInfo::exists(pdf)); // nothing went to the printer
+        QCOMPARE(Impressora_Salva, QString("antes"));
+
+        // The file exists: "Não" asks again (cancelled here) and leaves it; "Sim" replaces it.
+        const QDateTime antes = QFileInfo(esperado).lastModified();
+        roteiro.responder(Resposta::Nao);
+        int dialogos = 0;
+        std::unique_ptr<QTimer> segunda;
+        auto espera = No_Dialogo([&](QFileDialog *d) {
+            ++dialogos;
+            static_cast<QDialog *>(d)->accept();
+            segunda = No_Dialogo([&](QFileDialog *d2) {
+                ++dialogos;
+                d2->reject();
+            });
+        });
+        Imprimir_Da_Lista(&lista, Registro_Teste());
+        QCOMPARE(dialogos, 2);
+        QCOMPARE(roteiro.vistas().size(), size_t(1));
+        QCOMPARE(roteiro.vistas()[0].texto, "O arquivo " + QDir::toNativeSeparators(esperado) + " já existe.\r"
+                                                                                            "Deseja substituí-lo?");
+        QCOMPARE(roteiro.vistas()[0].botoes, Botoes::SimNao);
+        QCOMPARE(QFileInfo(esperado).lastModified(), antes);
+        QVERIFY(Texto_Pdf(esperado).contains("00012345"));
+
+        roteiro.limpar();
+        roteiro.responder(Resposta::Sim);
+        auto espera = No_Dialogo([&](QFileDialog *d) {
+            d->findChild<QLineEdit *>("fileNameEdit")->setText(esperado);
+            static_cast<QDialog *>(d)->accept();
+        });
+        Imprimir_Da_Lista(&lista, Registro_Teste(Campos_Acerto()));
+        QCOMPARE(roteiro.vistas().size(), size_t(1));
+        QVERIFY(Texto_Pdf(esperado).contains("00054321"));
+
+        QVERIFY(Texto_Pdf(esperado).contains("00054321"));
     }
 
     void texto_do_pdf()

@@ -54,7 +54,7 @@ public:
     Zip &Compactador() override { return *zip; }
 
     void Mostrar_Visualizar() override { log << "visualizar"; }
-    void Mostrar_Reimpressao() override { log << "reimpressao"; }
+    void Mostrar_Reimpressao(const std::string &codigo) override { log << "reimpressao " + QString::fromStdString(codigo); }
     void Processar_Eventos() override { ++eventos; }
     void Fechar() override
     {

@@ -212,7 +212,7 @@ private slots:
                                              + QString::fromStdString(codigo) + " em "));
         QCOMPARE(r.vistas().back().botoes, Botoes::SimNao);
         QVERIFY(segunda.fechada);
-        QVERIFY(!segunda.log.contains("reimpressao"));
+        QVERIFY(!segunda.log.contains("reimpressao " + QString::fromStdString(codigo)));
         QCOMPARE(Linhas_Historico(), 1);
 
         // Missing from the history: one line is appended, and "Sim" opens the reprint window.
@@ -222,7 +222,8 @@ private slots:
         Janela_Teste terceira;
         Preparar(terceira);
         pressionar(terceira);
-        QVERIFY(terceira.log.contains("reimpressao"));
+        // The reprint window is asked to pick the entry of this delivery.
+        QVERIFY(terceira.log.contains("reimpressao " + QString::fromStdString(codigo)));
         QVERIFY(terceira.fechada);
         QCOMPARE(Linhas_Historico(), 1);
         QCOMPARE(Recibo::Codigo_Recebimento(Ler_Historico().entradas[0]), codigo);
