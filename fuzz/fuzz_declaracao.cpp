@@ -5,7 +5,7 @@
 // (the next two bytes say how far before it the input starts), behind lines of 4000 bytes
 // (0xFF) or one long line without end (0xFE), so the cases where a line crosses blocks are reached.
 #include "fuzz/Apoio_Fuzz.h"
-#include "intake/Leitor_Linhas.h"
+#include "platform/Leitor_Linhas.h"
 #include "intake/Verificacao.h"
 #include "platform/Erro_Execucao.h"
 

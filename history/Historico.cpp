@@ -1,7 +1,7 @@
 #include "history/Historico.h"
 
 #include "history/Busca_Historico.h"
-#include "intake/Leitor_Linhas.h"
+#include "platform/Leitor_Linhas.h"
 #include "platform/Erro_Execucao.h"
 #include "receipt/Registro_Recibo.h"
 

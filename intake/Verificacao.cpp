@@ -1,6 +1,6 @@
 #include "intake/Verificacao.h"
 
-#include "intake/Leitor_Linhas.h"
+#include "platform/Leitor_Linhas.h"
 #include "platform/Crc.h"
 #include "platform/Erro_Execucao.h"
 

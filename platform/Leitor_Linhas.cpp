@@ -1,4 +1,4 @@
-#include "intake/Leitor_Linhas.h"
+#include "platform/Leitor_Linhas.h"
 
 #include "platform/Erro_Execucao.h"
 
