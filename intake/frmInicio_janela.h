@@ -12,6 +12,7 @@ public:
 
     int Indice_Arquivo() override;
     QString Nome_Arquivo() override;
+    std::string Nome_Arquivo_Sistema() override;
     QString Pasta() override;
     void Foco_Lista_Arquivos() override;
 
@@ -32,5 +33,6 @@ public:
 
 private:
     QWidget *Widget(Controle c);
+    static void Pintar_Agora();
     frmInicio &f_;
 };

@@ -105,7 +105,7 @@ private slots:
             roteiro.responder(Resposta::Sim); // 03
             roteiro.responder(Resposta::Nao); // 05 or 08
             Dados_Recibo.clear(); // so a record built by this delivery shows
-            Relogio_Rapido relogio;
+            Relogio_Rapido relogio(caso == Caso::Sem_Resposta ? nullptr : j.socket.get());
             Comando_Transmitir(j, relogio, a).cmdTransmitir_Click();
 
             const bool gravou_recibo = !Dados_Recibo.empty();
