@@ -134,9 +134,10 @@ void Socketout::Abrir_Conexao()
     if (r == EAI_SYSTEM)
         Falha(errno);
     if (r == EAI_MEMORY)
-        throw Erro_Execucao(Erro::Sem_Memoria, QString::fromLocal8Bit(::gai_strerror(r)));
+        throw Erro_Execucao(Erro::Sem_Memoria, Descricao_Sistema(ENOMEM));
     if (r != 0)  // unknown name, no answer from the resolver, no address of a usable kind
-        throw Erro_Execucao(Host_Nao_Encontrado, QString::fromLocal8Bit(::gai_strerror(r)));
+        throw Erro_Execucao(Host_Nao_Encontrado, r == EAI_AGAIN ? QStringLiteral("Falha temporária na resolução de nomes")
+                                                                : QStringLiteral("Nome de máquina desconhecido"));
 
     const auto limite = Relogio::now() + std::chrono::milliseconds(Tempo_Limite_Conexao_ms);
     int ultimo_erro = ETIMEDOUT;
