@@ -19,7 +19,7 @@ public:
     static constexpr std::size_t Limite_Guardado = 32768;
     static constexpr std::size_t Tamanho_Bloco = 1 << 20;
 
-    // Throws Erro_Execucao (Erro_De_Arquivo) when the file cannot be opened.
+    // Throws Erro_Execucao when the file cannot be opened or is not a regular file.
     explicit Leitor_Linhas(const std::string &caminho);
     ~Leitor_Linhas();
     Leitor_Linhas(const Leitor_Linhas &) = delete;

@@ -46,9 +46,26 @@ QString Lista_Arquivos::List(int indice) const
     return i ? i->text() : QString();
 }
 
+QModelIndex Lista_Arquivos::moveCursor(CursorAction acao, Qt::KeyboardModifiers modificadores)
+{
+    if (acao == MoveDown && ListIndex() == -1 && count() > 0)
+        return model()->index(0, 0);
+    return QListWidget::moveCursor(acao, modificadores);
+}
+
+QByteArray Lista_Arquivos::Bytes(int indice) const
+{
+    const QListWidgetItem *i = item(indice);
+    return i ? i->data(Qt::UserRole).toByteArray() : QByteArray();
+}
+
 void Lista_Arquivos::Recarregar()
 {
     clear();
-    if (!caminho_.isEmpty())
-        addItems(Arquivos_Da_Pasta(caminho_, padrao_));
+    if (caminho_.isEmpty())
+        return;
+    for (const Arquivo_Listado &a : Arquivos_Da_Pasta(caminho_, padrao_)) {
+        auto *i = new QListWidgetItem(a.nome, this);
+        i->setData(Qt::UserRole, a.bytes);
+    }
 }
