@@ -3,6 +3,7 @@
 #include "intake/Padrao_Arquivos.h"
 
 #include <QDir>
+#include <QKeyEvent>
 
 Lista_Arquivos::Lista_Arquivos(QWidget *parent) : QListWidget(parent)
 {
@@ -46,11 +47,17 @@ QString Lista_Arquivos::List(int indice) const
     return i ? i->text() : QString();
 }
 
-QModelIndex Lista_Arquivos::moveCursor(CursorAction acao, Qt::KeyboardModifiers modificadores)
+void Lista_Arquivos::keyPressEvent(QKeyEvent *evento)
 {
-    if (acao == MoveDown && ListIndex() == -1 && count() > 0)
-        return model()->index(0, 0);
-    return QListWidget::moveCursor(acao, modificadores);
+    // The view keeps its cursor on the first row before anything is chosen, so a plain Down
+    // would go on to the second.
+    if (evento->key() == Qt::Key_Down && evento->modifiers() == Qt::NoModifier && ListIndex() == -1
+        && count() > 0) {
+        setListIndex(0);
+        evento->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(evento);
 }
 
 QByteArray Lista_Arquivos::Bytes(int indice) const

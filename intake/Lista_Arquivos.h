@@ -23,7 +23,7 @@ public:
 
 protected:
     // With nothing chosen yet, the first Down arrow chooses the first file.
-    QModelIndex moveCursor(CursorAction acao, Qt::KeyboardModifiers modificadores) override;
+    void keyPressEvent(QKeyEvent *evento) override;
 
 private:
     void Recarregar();

@@ -88,7 +88,7 @@ void frmInicio::Criar_Controles()
     Geometria_Twips(Text1, 480, 3350, 1455, 285);
 
     lblResumo = new QLabel(this);
-    lblResumo->setAccessibleName(QStringLiteral("Conteúdo do arquivo"));
+    lblResumo->setAccessibleDescription(QStringLiteral("Conteúdo do arquivo")); // its name reads the summary
     lblResumo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     QFont pequena = lblResumo->font();
     pequena.setPointSizeF(8);

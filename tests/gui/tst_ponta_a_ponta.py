@@ -86,8 +86,9 @@ def transmitir(tela, app, pasta):
     tela.teclas("t")
     tela.focar(TRANSMITIR)
     tela.capturar("janela-transmitir")
-    # The pattern box has the focus; the file list is two Tabs on, and space picks its first file.
-    tela.teclas("Tab", "Tab", "space")
+    # The pattern box has the focus; the file list is two Tabs on, and the first Down arrow picks
+    # its first file.
+    tela.teclas("Tab", "Tab", "Down")
     tela.capturar("arquivo-escolhido")
     tela.teclas("alt+t")
     if not tela.janela(MENSAGEM, 10):

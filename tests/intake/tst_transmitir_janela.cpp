@@ -12,6 +12,7 @@
 #include "tests/common/RoteiroMensagens.h"
 #include "transmit/Mensagens.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -230,10 +231,13 @@ private slots:
         RoteiroMensagens r;
         frmInicio f;
         f.show();
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
         QVERIFY(f.dirList->setPath(pasta_.path()));
         QVERIFY(!f.Text1->isVisible() && !f.Label1->isVisible());
         QCOMPARE(f.filList->List(0), QString("CEI.MOV"));
-        f.filList->setFocus();
+        f.filList->setFocus(); // the view puts its cursor on the first row
+        QVERIFY(f.filList->hasFocus());
         QTest::keyClick(f.filList, Qt::Key_Down);
         QCOMPARE(f.filList->ListIndex(), 0);
         QTRY_COMPARE(f.lblResumo->text(), QString("EMPRESA EXEMPLO LTDA\n12.345.678.901-2  Março de 2024\n"
