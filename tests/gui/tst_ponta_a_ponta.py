@@ -86,9 +86,18 @@ def transmitir(tela, app, pasta):
     tela.teclas("t")
     tela.focar(TRANSMITIR)
     tela.capturar("janela-transmitir")
-    # The pattern box has the focus; the file list is two Tabs on, and the first Down arrow picks
-    # its first file.
-    tela.teclas("Tab", "Tab", "Down")
+    # Nothing chosen yet: message 01, after which the keyboard is on the file list, where the
+    # first Down arrow picks the first file.
+    tela.teclas("alt+t")
+    if not tela.janela(MENSAGEM, 10):
+        falhar("a mensagem 01 não apareceu ao transmitir sem arquivo escolhido")
+    tela.capturar("mensagem-01")
+    tela.focar(MENSAGEM)
+    tela.teclas("Return")
+    if not tela.sumiu(MENSAGEM):
+        falhar("Enter não fechou a mensagem 01")
+    tela.focar(TRANSMITIR)
+    tela.teclas("Down")
     tela.capturar("arquivo-escolhido")
     tela.teclas("alt+t")
     if not tela.janela(MENSAGEM, 10):
@@ -96,6 +105,9 @@ def transmitir(tela, app, pasta):
     tela.capturar("confirmacao-03")
     tela.focar(MENSAGEM)
     tela.teclas("s")
+    if not tela.sumiu(MENSAGEM, 5):
+        falhar("a mensagem depois de Transmitir não era a confirmação 03 (o foco não voltou à lista "
+               "de arquivos depois da mensagem 01?)")
 
     historico = os.path.join(pasta, "Zelta.ret")
     # The window lives during the protocol's pauses: about 2 s after the confirmation the first
