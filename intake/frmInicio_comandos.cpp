@@ -8,7 +8,6 @@
 #include "transmit/Comando_Transmitir.h"
 #include "transmit/Relogio.h"
 
-#include <QCoreApplication>
 #include <QPushButton>
 
 namespace {
@@ -25,8 +24,7 @@ void frmInicio::cmdTransmitir_Click()
         return;
     frmInicio_Janela janela(*this);
     // The window paints and answers the window manager during the pauses, but takes no input.
-    Relogio_Com_Espera relogio(Relogio_ ? *Relogio_ : Relogio_Padrao(),
-                               [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    Relogio_Com_Espera relogio(Relogio_ ? *Relogio_ : Relogio_Padrao(), &frmInicio_Janela::Pintar_Agora);
     Comando_Transmitir comando(janela, relogio, Ajustes_);
     // The close box and Escape are ignored while the command runs: closing at one of its yield
     // points would destroy the window under it. The command closes the window itself when it ends so.

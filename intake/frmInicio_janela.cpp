@@ -60,7 +60,6 @@ QString frmInicio_Janela::Legenda(Controle c)
     return {};
 }
 
-// What the command shows is seen at once, even when a long wait follows (connecting, a pause).
 void frmInicio_Janela::Pintar_Agora()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -75,7 +74,7 @@ void frmInicio_Janela::Definir_Legenda(Controle c, const QString &texto)
         l->setText(texto);
     else if (auto *e = qobject_cast<QLineEdit *>(w))
         e->setText(texto);
-    Pintar_Agora();
+    Pintar_Agora(); // seen at once, even when a long wait follows (connecting, a pause)
 }
 
 void frmInicio_Janela::Habilitar(Controle c, bool sim) { Widget(c)->setEnabled(sim); }

@@ -31,8 +31,10 @@ public:
     void Processar_Eventos() override;
     void Fechar() override;
 
+    // Lets the window system paint and answer the window manager; user input stays queued.
+    static void Pintar_Agora();
+
 private:
     QWidget *Widget(Controle c);
-    static void Pintar_Agora();
     frmInicio &f_;
 };
