@@ -1,5 +1,6 @@
 // The summary of a declaration file shown when it is chosen: whose file, which month, which kind,
 // how many movements, and whether the validation mark holds.
+#include "intake/Leitor_Resumo.h"
 #include "intake/Resumo_Declaracao.h"
 #include "platform/Erro_Execucao.h"
 #include "tests/common/Declaracao_Teste.h"
@@ -8,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <condition_variable>
+#include <mutex>
+#include <vector>
 
 class TstResumo : public QObject {
     Q_OBJECT
@@ -79,6 +83,33 @@ private slots:
         r.ano = 2026;
         QCOMPARE(Texto_Competencia(r), std::string("13/2026"));
         QVERIFY_THROWS_EXCEPTION(Erro_Execucao, Ler_Resumo(Caminho("NADA.MOV")));
+    }
+
+    // Off the caller's thread: each request read is reported with its number, the newest last;
+    // a file that cannot be read says why.
+    void leitura_em_segundo_plano()
+    {
+        Opcoes_Geracao o = Declaracao_Padrao(Caminho("DOIS.MOV"));
+        o.movimentos = 2;
+        Gerar_Arquivo(o);
+        std::mutex m;
+        std::condition_variable cv;
+        std::vector<Resumo_Lido> lidos;
+        {
+            Leitor_Resumo leitor([&](const Resumo_Lido &l) {
+                std::lock_guard<std::mutex> g(m);
+                lidos.push_back(l);
+                cv.notify_one();
+            });
+            QCOMPARE(leitor.Pedir(Caminho("NADA.MOV")), uint64_t(1));
+            const uint64_t ultimo = leitor.Pedir(o.saida);
+            std::unique_lock<std::mutex> g(m);
+            QVERIFY(cv.wait_for(g, std::chrono::seconds(30), [&] { return !lidos.empty() && lidos.back().pedido == ultimo; }));
+        }
+        QVERIFY(lidos.back().resumo && lidos.back().resumo->movimentos == 2);
+        if (lidos.size() == 2) // the first was read before the second came
+            QCOMPARE(lidos.front().falha, std::string("Arquivo ou diret\xF3rio inexistente"));
+        QVERIFY(lidos.size() <= 2);
     }
 };
 
