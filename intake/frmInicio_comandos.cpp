@@ -23,8 +23,11 @@ void frmInicio::cmdTransmitir_Click()
     if (Em_Transmissao_)
         return;
     frmInicio_Janela janela(*this);
-    // The window paints and answers the window manager during the pauses, but takes no input.
+    // The window paints and answers the window manager during the pauses and while connecting,
+    // but takes no input.
     Relogio_Com_Espera relogio(Relogio_ ? *Relogio_ : Relogio_Padrao(), &frmInicio_Janela::Pintar_Agora);
+    if (Socketout_)
+        Socketout_->Durante_Espera = &frmInicio_Janela::Pintar_Agora;
     Comando_Transmitir comando(janela, relogio, Ajustes_);
     // The close box and Escape are ignored while the command runs: closing at one of its yield
     // points would destroy the window under it. The command closes the window itself when it ends so.

@@ -272,17 +272,20 @@ private slots:
         Socketout s;
         Configurar(s, e.porta);
         s.Tempo_Limite_Conexao_ms = 300;
-        int n = 0;
+        int n = 0, esperas = 0;
         for (int i = 0; i < 8 && n == 0; ++i) {
             auto t = std::make_unique<Socketout>();
             Configurar(*t, e.porta);
             t->Tempo_Limite_Conexao_ms = 300;
+            esperas = 0;
+            t->Durante_Espera = [&esperas] { ++esperas; };
             n = Numero_Lancado([&] { t->Abrir_Conexao(); });
             enchimento.push_back(std::move(t));
         }
         if (n == 0)
             QSKIP("this network stack accepts connections beyond the queue");
         QCOMPARE(n, 24060);
+        QVERIFY2(esperas >= 1, "the window's hook runs while the connection is awaited");
     }
 
     void numeros_das_condicoes()
