@@ -3,6 +3,7 @@
 #include "intake/Padrao_Arquivos.h"
 
 #include <QDir>
+#include <QKeyEvent>
 
 Lista_Arquivos::Lista_Arquivos(QWidget *parent) : QListWidget(parent)
 {
@@ -46,9 +47,32 @@ QString Lista_Arquivos::List(int indice) const
     return i ? i->text() : QString();
 }
 
+void Lista_Arquivos::keyPressEvent(QKeyEvent *evento)
+{
+    // The view keeps its cursor on the first row before anything is chosen, so a plain Down
+    // would go on to the second.
+    if (evento->key() == Qt::Key_Down && evento->modifiers() == Qt::NoModifier && ListIndex() == -1
+        && count() > 0) {
+        setListIndex(0);
+        evento->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(evento);
+}
+
+QByteArray Lista_Arquivos::Bytes(int indice) const
+{
+    const QListWidgetItem *i = item(indice);
+    return i ? i->data(Qt::UserRole).toByteArray() : QByteArray();
+}
+
 void Lista_Arquivos::Recarregar()
 {
     clear();
-    if (!caminho_.isEmpty())
-        addItems(Arquivos_Da_Pasta(caminho_, padrao_));
+    if (caminho_.isEmpty())
+        return;
+    for (const Arquivo_Listado &a : Arquivos_Da_Pasta(caminho_, padrao_)) {
+        auto *i = new QListWidgetItem(a.nome, this);
+        i->setData(Qt::UserRole, a.bytes);
+    }
 }

@@ -17,7 +17,13 @@ public:
     int ListIndex() const;
     void setListIndex(int indice);
     QString List(int indice) const;
+    // The name of entry `indice` as the file system spells it.
+    QByteArray Bytes(int indice) const;
     int ListCount() const { return count(); }
+
+protected:
+    // With nothing chosen yet, the first Down arrow chooses the first file.
+    void keyPressEvent(QKeyEvent *evento) override;
 
 private:
     void Recarregar();

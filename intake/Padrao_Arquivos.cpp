@@ -1,7 +1,14 @@
 #include "intake/Padrao_Arquivos.h"
 
+#include "platform/Texto1252.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace {
 bool Mesma_Letra(QChar a, QChar b)
@@ -51,14 +58,32 @@ bool Casa_Padrao(const QString &nome, const QString &padroes)
     return !algum;
 }
 
-QStringList Arquivos_Da_Pasta(const QString &pasta, const QString &padroes)
+QList<Arquivo_Listado> Arquivos_Da_Pasta(const QString &pasta, const QString &padroes)
 {
-    const QStringList todos = QDir(pasta).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
-    QStringList nomes;
-    for (const QString &n : todos)
-        if (Casa_Padrao(n, padroes))
-            nomes << n;
-    return nomes;
+    QList<Arquivo_Listado> lista;
+    DIR *d = ::opendir(QFile::encodeName(pasta).constData());
+    if (!d)
+        return lista;
+    const int fd = ::dirfd(d);
+    while (const dirent *e = ::readdir(d)) {
+        const QByteArray bytes(e->d_name);
+        if (bytes.startsWith('.'))
+            continue;
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+            continue;
+        QString nome = QFile::decodeName(bytes);
+        if (QFile::encodeName(nome) != bytes)
+            nome = De_1252(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        if (Casa_Padrao(nome, padroes))
+            lista.append({nome, bytes});
+    }
+    ::closedir(d);
+    std::sort(lista.begin(), lista.end(), [](const Arquivo_Listado &a, const Arquivo_Listado &b) {
+        const int c = a.nome.compare(b.nome, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a.bytes < b.bytes;
+    });
+    return lista;
 }
 
 QStringList Subpastas(const QString &pasta)

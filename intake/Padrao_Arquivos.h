@@ -1,6 +1,8 @@
 #pragma once
 // What the transmit window's folder and file lists show: wildcard patterns as the classic file
 // list understands them, and the listing of one folder. Plain functions so they are tested directly.
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -9,8 +11,16 @@
 // also takes a name without any extension ("*.*" takes every name). No pattern at all takes every name.
 bool Casa_Padrao(const QString &nome, const QString &padroes);
 
-// Names (no folder) of the visible files in `pasta` that match `padroes`, sorted without regard to case.
-QStringList Arquivos_Da_Pasta(const QString &pasta, const QString &padroes);
+// A file as the list shows it and as the file system spells it. A name whose bytes are not valid
+// in the file system's encoding is shown decoded as Windows-1252.
+struct Arquivo_Listado {
+    QString nome;
+    QByteArray bytes;
+};
+
+// The visible regular files in `pasta` (links followed: a link to a pipe or a device is left out)
+// that match `padroes`, sorted by name without regard to case.
+QList<Arquivo_Listado> Arquivos_Da_Pasta(const QString &pasta, const QString &padroes);
 
 // Full paths of the visible subfolders of `pasta`, sorted without regard to case.
 QStringList Subpastas(const QString &pasta);

@@ -6,16 +6,29 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 Leitor_Linhas::Leitor_Linhas(const std::string &caminho, std::uint64_t limite)
     : bloco_(new char[Tamanho_Bloco]), restante_(limite)
 {
+    // Without blocking: a name that became a pipe or a device since it was listed must not hang
+    // the open, nor be read for ever.
     do {
-        fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
+        fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0)
         throw Erro_De_Arquivo(errno);
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        const int err = errno;
+        ::close(fd_);
+        throw Erro_De_Arquivo(err);
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd_);
+        throw Erro_Execucao(Erro::Caminho_Inacessivel, QStringLiteral("Não é um arquivo comum"));
+    }
 }
 
 Leitor_Linhas::~Leitor_Linhas()

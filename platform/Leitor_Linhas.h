@@ -21,8 +21,8 @@ public:
     static constexpr std::size_t Limite_Guardado = 32768;
     static constexpr std::size_t Tamanho_Bloco = 1 << 20;
 
-    // Throws Erro_Execucao (Erro_De_Arquivo) when the file cannot be opened. Bytes beyond the
-    // first `limite` are not read: the file ends there for this reader.
+    // Throws Erro_Execucao when the file cannot be opened or is not a regular file. Bytes beyond
+    // the first `limite` are not read: the file ends there for this reader.
     explicit Leitor_Linhas(const std::string &caminho,
                            std::uint64_t limite = std::numeric_limits<std::uint64_t>::max());
     ~Leitor_Linhas();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <functional>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -54,7 +55,8 @@ int Ms_Restantes(Relogio::time_point limite)
 }
 
 // Connects one resolved address before the deadline; returns the descriptor or -1 with errno set.
-int Conectar_Endereco(const addrinfo *a, Relogio::time_point limite)
+// While it waits, `durante` (when given) runs about ten times a second.
+int Conectar_Endereco(const addrinfo *a, Relogio::time_point limite, const std::function<void()> &durante)
 {
     int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
     if (fd < 0)
@@ -65,9 +67,15 @@ int Conectar_Endereco(const addrinfo *a, Relogio::time_point limite)
         if (err == EINPROGRESS) {
             pollfd p{fd, POLLOUT, 0};
             int r;
-            do {
-                r = ::poll(&p, 1, Ms_Restantes(limite));
-            } while (r < 0 && errno == EINTR);
+            for (;;) {
+                const int resta = Ms_Restantes(limite);
+                r = ::poll(&p, 1, durante ? std::min(resta, 100) : resta);
+                if (r < 0 && errno == EINTR)
+                    continue;
+                if (r != 0 || resta <= 100 || !durante)
+                    break;
+                durante();
+            }
             socklen_t tam = sizeof err;
             if (r == 0)
                 err = ETIMEDOUT;
@@ -134,14 +142,15 @@ void Socketout::Abrir_Conexao()
     if (r == EAI_SYSTEM)
         Falha(errno);
     if (r == EAI_MEMORY)
-        throw Erro_Execucao(Erro::Sem_Memoria, QString::fromLocal8Bit(::gai_strerror(r)));
+        throw Erro_Execucao(Erro::Sem_Memoria, Descricao_Sistema(ENOMEM));
     if (r != 0)  // unknown name, no answer from the resolver, no address of a usable kind
-        throw Erro_Execucao(Host_Nao_Encontrado, QString::fromLocal8Bit(::gai_strerror(r)));
+        throw Erro_Execucao(Host_Nao_Encontrado, r == EAI_AGAIN ? QStringLiteral("Falha temporária na resolução de nomes")
+                                                                : QStringLiteral("Nome de máquina desconhecido"));
 
     const auto limite = Relogio::now() + std::chrono::milliseconds(Tempo_Limite_Conexao_ms);
     int ultimo_erro = ETIMEDOUT;
     for (const addrinfo *a = lista; a; a = a->ai_next) {
-        int fd = Conectar_Endereco(a, limite);
+        int fd = Conectar_Endereco(a, limite, Durante_Espera);
         if (fd >= 0) {
             fd_ = fd;
             break;

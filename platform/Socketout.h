@@ -6,6 +6,7 @@
 //   any other errno: 14000 + its Windows Sockets code where one exists (refused 24061), with the
 //   platform's description of the failure.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class Socketout {
@@ -19,6 +20,8 @@ public:
     std::string Host_Remoto;            // resolved by name
     uint16_t Porta_Remota = 0;
     int Tempo_Limite_Conexao_ms = 30000; // connecting gives up after this (24060)
+    // Runs about ten times a second while a connection is being made (a window paints there).
+    std::function<void()> Durante_Espera;
 
     virtual bool Conectado() const;
     virtual void Abrir_Conexao();

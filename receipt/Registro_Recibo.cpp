@@ -68,12 +68,12 @@ std::string Campo(std::string_view registro, int inicio, int tamanho)
 
 std::string Codigo_Recebimento_De(std::string_view resposta)
 {
-    const std::string codigo = Campo(resposta, 2, 8);
-    const std::string_view digitos = Sem_Brancos(codigo);
-    if (So_Digitos(digitos))
-        return Preencher_Zeros(digitos, 8);
-    // Not a number: kept as sent, in its eight places.
-    return Ajustar(codigo, 8);
+    // The numeric value of the eight characters: text that is no number reads as 0.
+    const long long valor = Valor_Numerico(Campo(resposta, 2, 8));
+    const std::string digitos = std::to_string(valor < 0 ? -valor : valor);
+    if (valor < 0) // still eight places: the sign takes the first
+        return "-" + Preencher_Zeros(digitos, 7);
+    return Preencher_Zeros(digitos, 8);
 }
 
 std::string Montar_Recibo(const Dados_Para_Recibo &d)
@@ -102,7 +102,7 @@ std::string Montar_Recibo(const Dados_Para_Recibo &d)
     rec += Ajustar(Campo(r, 2, 8), 8);
     // A control byte (a stray line feed, say) would split the history line or upset the printer.
     for (char &c : rec)
-        if (static_cast<unsigned char>(c) < 32)
+        if (static_cast<unsigned char>(c) < 32 || c == 127)
             c = ' ';
     return rec;
 }

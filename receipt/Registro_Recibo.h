@@ -18,10 +18,11 @@ struct Dados_Para_Recibo {
 };
 
 // Builds the record; always exactly 179 bytes, every field in its place (values cut or padded,
-// counters above 999999 as "******", control bytes below 32 as blanks).
+// counters above 999999 as "******", control bytes below 32 and 127 as blanks).
 std::string Montar_Recibo(const Dados_Para_Recibo &d);
 
-// The receipt code of a reply (characters 2-9) zero-padded to eight digits.
+// The receipt code of a reply: the numeric value of characters 2-9 in eight digits with leading
+// zeros ("ABCDEFGH" reads as 0: "00000000").
 std::string Codigo_Recebimento_De(std::string_view resposta);
 
 // Cuts characters [inicio, inicio + tamanho) by 1-based position; short records give short or empty text.

@@ -88,11 +88,9 @@ bool Comando_Transmitir::Verificar()
         return false;
     }
     // The name travels in the block header and the record as Windows-1252; the file is opened
-    // by its name in the file system's encoding.
-    const QString nome = janela_.Nome_Arquivo();
-    nome_ = Para_1252(nome);
-    caminho_ = Caminho_Declaracao(QFile::encodeName(janela_.Pasta()).toStdString(),
-                                  QFile::encodeName(nome).toStdString());
+    // by its name as the file system spells it.
+    nome_ = Para_1252(janela_.Nome_Arquivo());
+    caminho_ = Caminho_Declaracao(QFile::encodeName(janela_.Pasta()).toStdString(), janela_.Nome_Arquivo_Sistema());
     const Resultado_Verificacao r = Verificar_Declaracao(caminho_, declaracao_);
     if (r == Resultado_Verificacao::Aceito)
         return true;

@@ -9,5 +9,6 @@ struct Aviso_Falha {
     Icone icone;
 };
 
-// Socket error numbers become messages 09-13; anything else the unhandled-error text (no icon).
+// Socket error numbers become messages 09-13 (network unreachable 24051 is 09, connection refused
+// 24061 is 10); anything else the unhandled-error text (no icon).
 Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao);

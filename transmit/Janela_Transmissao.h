@@ -1,5 +1,6 @@
 #pragma once
 // What the transmit command asks of its window: the chooser's choice and the controls it changes.
+#include <QFile>
 #include <QString>
 #include <string>
 
@@ -18,6 +19,8 @@ public:
     // The chooser.
     virtual int Indice_Arquivo() = 0;           // filList.ListIndex, -1 with nothing selected
     virtual QString Nome_Arquivo() = 0;         // the selected name as listed
+    // The selected name as the file system spells it (a listed name need not be its decoding).
+    virtual std::string Nome_Arquivo_Sistema() { return QFile::encodeName(Nome_Arquivo()).toStdString(); }
     virtual QString Pasta() = 0;                // dirList.Path
     virtual void Foco_Lista_Arquivos() = 0;
 

@@ -1,6 +1,7 @@
 #include "transmit/Relogio.h"
 
 #include <QTime>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <thread>
@@ -13,6 +14,27 @@ double Relogio_Sistema::Hora_Do_Dia()
 void Relogio_Sistema::Esperar(double segundos)
 {
     std::this_thread::sleep_for(std::chrono::duration<double>(segundos));
+}
+
+Relogio_Com_Espera::Relogio_Com_Espera(Relogio &interno, std::function<void()> entre_fatias, double fatia)
+    : interno_(interno), entre_fatias_(std::move(entre_fatias)), fatia_(fatia > 0 ? fatia : 0.1)
+{
+}
+
+double Relogio_Com_Espera::Hora_Do_Dia()
+{
+    return interno_.Hora_Do_Dia();
+}
+
+void Relogio_Com_Espera::Esperar(double segundos)
+{
+    while (segundos > 0) {
+        const double agora = std::min(segundos, fatia_);
+        interno_.Esperar(agora);
+        segundos -= agora;
+        if (entre_fatias_)
+            entre_fatias_();
+    }
 }
 
 void Pausa_Segundos(Relogio &relogio, int k)

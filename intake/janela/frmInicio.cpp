@@ -1,14 +1,18 @@
 #include "intake/janela/frmInicio.h"
 
 #include "app/cis/CIS_000.h"
+#include "intake/Leitor_Resumo.h"
 #include "intake/Lista_Arquivos.h"
 #include "intake/Lista_Pastas.h"
 #include "intake/Lista_Unidades.h"
+#include "intake/Verificacao.h"
 #include "platform/Impressoras.h"
+#include "platform/Texto1252.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -83,6 +87,14 @@ void frmInicio::Criar_Controles()
     Text1->setAccessibleName(QStringLiteral("Endereço IP"));
     Geometria_Twips(Text1, 480, 3350, 1455, 285);
 
+    lblResumo = new QLabel(this);
+    lblResumo->setAccessibleDescription(QStringLiteral("Conteúdo do arquivo")); // its name reads the summary
+    lblResumo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QFont pequena = lblResumo->font();
+    pequena.setPointSizeF(8);
+    lblResumo->setFont(pequena);
+    Geometria_Twips(lblResumo, 120, 3195, 3735, 800); // four short lines below the buttons
+
     Label2 = new QLabel(QStringLiteral("Transmissão finalizada com sucesso. Para impressão do recibo de entrega "
                                        "escolha a impressora e clique no botão 'Imprimir'."),
                         this);
@@ -115,6 +127,11 @@ void frmInicio::Criar_Controles()
     connect(dirList, &Lista_Pastas::Perdeu_Foco, this, &frmInicio::dirList_LostFocus);
     connect(txtTipoArq, &QLineEdit::textChanged, this, &frmInicio::txtTipoArq_Change);
     txtTipoArq->installEventFilter(this);
+    connect(filList, &QListWidget::itemSelectionChanged, this, &frmInicio::filList_Selecao);
+    filList->installEventFilter(this);
+    Leitor_Resumo_ = std::make_unique<Leitor_Resumo>([this](const Resumo_Lido &lido) {
+        QMetaObject::invokeMethod(this, [this, lido] { Mostrar_Resumo(lido); }, Qt::QueuedConnection);
+    });
     connect(cmdSair, &QPushButton::clicked, this, &frmInicio::cmdSair_Click);
     connect(cmdTransmitir, &QPushButton::clicked, this, &frmInicio::cmdTransmitir_Click);
     connect(cmdImprimir, &QPushButton::clicked, this, &frmInicio::cmdImprimir_Click);
@@ -159,6 +176,9 @@ void frmInicio::Form_Load()
     txtPercentual->hide();
     Text1->move(Text1->x(), Twips_Y(3350));
     Label1->move(Label1->x(), Twips_Y(3350));
+    // Nothing reads the address: its place shows what the chosen file holds.
+    Text1->hide();
+    Label1->hide();
 }
 
 void frmInicio::done(int resultado)
@@ -222,9 +242,41 @@ void frmInicio::txtTipoArq_GotFocus()
     QTimer::singleShot(0, txtTipoArq, [t = txtTipoArq] { t->setSelection(0, int(t->text().size())); });
 }
 
+void frmInicio::filList_Selecao()
+{
+    const int i = filList->ListIndex();
+    lblResumo->clear();
+    if (i < 0) {
+        Pedido_Resumo_ = 0;
+        return;
+    }
+    const std::string caminho = Caminho_Declaracao(QFile::encodeName(dirList->Path()).toStdString(),
+                                                   filList->Bytes(i).toStdString());
+    Pedido_Resumo_ = Leitor_Resumo_->Pedir(caminho);
+}
+
+void frmInicio::Mostrar_Resumo(const Resumo_Lido &lido)
+{
+    if (lido.pedido != Pedido_Resumo_)
+        return; // another file was chosen meanwhile
+    if (!lido.resumo) {
+        lblResumo->setText(De_1252(lido.falha));
+        return;
+    }
+    const Resumo_Declaracao &r = *lido.resumo;
+    const QString movimentos = r.movimentos == 1 ? QStringLiteral("1 movimento")
+                                                 : QStringLiteral("%1 movimentos").arg(r.movimentos);
+    lblResumo->setText(De_1252(r.razao_social) + u'\n' + De_1252(r.identificador) + QStringLiteral("  ")
+                       + De_1252(Texto_Competencia(r)) + u'\n' + De_1252(Texto_Tipo(r)) + QStringLiteral(" - ")
+                       + movimentos + u'\n' + De_1252(Texto_Validacao(r.validacao)));
+}
+
 bool frmInicio::eventFilter(QObject *objeto, QEvent *evento)
 {
     if (objeto == txtTipoArq && evento->type() == QEvent::FocusIn)
         txtTipoArq_GotFocus();
+    // Once the transmit command locks the list, the place belongs to the progress box.
+    if (objeto == filList && evento->type() == QEvent::EnabledChange)
+        lblResumo->setVisible(filList->isEnabled());
     return QDialog::eventFilter(objeto, evento);
 }

@@ -18,7 +18,9 @@ class QPushButton;
 class Lista_Arquivos;
 class Lista_Pastas;
 class Lista_Unidades;
+class Leitor_Resumo;
 class Relogio;
+struct Resumo_Lido;
 
 class frmInicio : public QDialog {
     Q_OBJECT
@@ -44,6 +46,9 @@ public:
     QLabel *Label13;
     QComboBox *cmb_print;
     QPushButton *cmdImprimir;
+    // What the chosen file holds: whose it is, its month, kind, movements and validation. It sits
+    // where the unused address box would be and shows while a file can be chosen.
+    QLabel *lblResumo;
 
     // The TCP client the transmit command uses; closed by the window's unload when still connected.
     std::unique_ptr<Socketout> Socketout_;
@@ -77,8 +82,13 @@ private:
     void txtTipoArq_Change();
     void txtTipoArq_GotFocus();
     void cmdSair_Click();
+    void filList_Selecao();
+    void Mostrar_Resumo(const Resumo_Lido &lido);
 
     bool Em_Transmissao_ = false;
     // The folder last opened on each drive, so going back to a drive returns there.
     QHash<QString, QString> Ultima_Pasta_;
+    uint64_t Pedido_Resumo_ = 0; // the summary on its way; older ones are dropped
+    // Last: its thread ends before anything it reports to goes away.
+    std::unique_ptr<Leitor_Resumo> Leitor_Resumo_;
 };

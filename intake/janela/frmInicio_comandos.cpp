@@ -1,6 +1,8 @@
 #include "intake/janela/frmInicio.h"
 
 #include "app/cis/CIS_000.h"
+#include "intake/Lista_Arquivos.h"
+#include "intake/janela/frmInicio_entrada.h"
 #include "intake/janela/frmInicio_janela.h"
 #include "receipt/Imprime_Recibo.h"
 #include "transmit/Comando_Transmitir.h"
@@ -21,15 +23,24 @@ void frmInicio::cmdTransmitir_Click()
     if (Em_Transmissao_)
         return;
     frmInicio_Janela janela(*this);
-    Comando_Transmitir comando(janela, Relogio_ ? *Relogio_ : Relogio_Padrao(), Ajustes_);
+    // The window paints and answers the window manager during the pauses and while connecting,
+    // but takes no input.
+    Relogio_Com_Espera relogio(Relogio_ ? *Relogio_ : Relogio_Padrao(), &frmInicio_Janela::Pintar_Agora);
+    if (Socketout_)
+        Socketout_->Durante_Espera = &frmInicio_Janela::Pintar_Agora;
+    Comando_Transmitir comando(janela, relogio, Ajustes_);
     // The close box and Escape are ignored while the command runs: closing at one of its yield
     // points would destroy the window under it. The command closes the window itself when it ends so.
     Em_Transmissao_ = true;
-    comando.cmdTransmitir_Click();
+    {
+        Bloqueio_Entrada bloqueio(this);
+        comando.cmdTransmitir_Click();
+    }
     Em_Transmissao_ = false;
-    // Every control that held the focus was disabled during the upload: give it back to the
-    // button that now reads "Visualizar", so the keyboard keeps working.
-    if (isVisible() && cmdTransmitir->isEnabled() && !cmdTransmitir->hasFocus())
+    // After a delivery every control that held the focus was disabled: give it back to the
+    // button that now reads "Visualizar", so the keyboard keeps working. After a refusal the
+    // command itself left the focus on the file list.
+    if (isVisible() && !filList->isEnabled() && cmdTransmitir->isEnabled() && !cmdTransmitir->hasFocus())
         cmdTransmitir->setFocus();
 }
 

@@ -18,6 +18,11 @@ int frmInicio_Janela::Indice_Arquivo() { return f_.filList->ListIndex(); }
 
 QString frmInicio_Janela::Nome_Arquivo() { return f_.filList->List(f_.filList->ListIndex()); }
 
+std::string frmInicio_Janela::Nome_Arquivo_Sistema()
+{
+    return f_.filList->Bytes(f_.filList->ListIndex()).toStdString();
+}
+
 QString frmInicio_Janela::Pasta() { return f_.dirList->Path(); }
 
 void frmInicio_Janela::Foco_Lista_Arquivos() { f_.filList->setFocus(); }
@@ -55,6 +60,11 @@ QString frmInicio_Janela::Legenda(Controle c)
     return {};
 }
 
+void frmInicio_Janela::Pintar_Agora()
+{
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void frmInicio_Janela::Definir_Legenda(Controle c, const QString &texto)
 {
     QWidget *w = Widget(c);
@@ -64,11 +74,16 @@ void frmInicio_Janela::Definir_Legenda(Controle c, const QString &texto)
         l->setText(texto);
     else if (auto *e = qobject_cast<QLineEdit *>(w))
         e->setText(texto);
+    Pintar_Agora(); // seen at once, even when a long wait follows (connecting, a pause)
 }
 
 void frmInicio_Janela::Habilitar(Controle c, bool sim) { Widget(c)->setEnabled(sim); }
 
-void frmInicio_Janela::Mostrar(Controle c, bool sim) { Widget(c)->setVisible(sim); }
+void frmInicio_Janela::Mostrar(Controle c, bool sim)
+{
+    Widget(c)->setVisible(sim);
+    Pintar_Agora();
+}
 
 void frmInicio_Janela::Definir_Topo(Controle c, int twips)
 {

@@ -12,6 +12,7 @@ public:
 
     int Indice_Arquivo() override;
     QString Nome_Arquivo() override;
+    std::string Nome_Arquivo_Sistema() override;
     QString Pasta() override;
     void Foco_Lista_Arquivos() override;
 
@@ -29,6 +30,9 @@ public:
     void Mostrar_Reimpressao(const std::string &codigo) override;
     void Processar_Eventos() override;
     void Fechar() override;
+
+    // Lets the window system paint and answer the window manager; user input stays queued.
+    static void Pintar_Agora();
 
 private:
     QWidget *Widget(Controle c);

@@ -165,14 +165,23 @@ class Tela:
         geo = dict(l.split("=", 1) for l in self.xdotool("getwindowgeometry", "--shell", str(wid)).split())
         return int(geo["X"]), int(geo["Y"])
 
-    def tem_foco(self, x, y, largura, altura):
-        """Whether the control drawn in this screen rectangle shows the focus frame: the style
-        draws it in the highlight blue, which nothing else on a button uses."""
+    def pixels(self, x, y, largura, altura):
+        """The screen rectangle as (r, g, b) tuples."""
         r = subprocess.run(["import", "-window", "root", "-crop", f"{largura}x{altura}+{x}+{y}",
                             "-depth", "8", "rgb:-"], env=self.env(), capture_output=True, timeout=30)
         px = r.stdout
-        azuis = sum(1 for i in range(0, len(px) - 2, 3) if px[i + 2] > 150 and px[i + 2] - px[i] > 80)
+        return [tuple(px[i:i + 3]) for i in range(0, len(px) - 2, 3)]
+
+    def tem_foco(self, x, y, largura, altura):
+        """Whether the control drawn in this screen rectangle shows the focus frame: the style
+        draws it in the highlight blue, which nothing else on a button uses."""
+        azuis = sum(1 for r, _g, b in self.pixels(x, y, largura, altura) if b > 150 and b - r > 80)
         return azuis >= 10
+
+    def fracao(self, x, y, largura, altura, condicao):
+        """The share of the rectangle's pixels for which `condicao((r, g, b))` holds."""
+        px = self.pixels(x, y, largura, altura)
+        return sum(1 for p in px if condicao(p)) / len(px) if px else 0.0
 
     def capturar(self, nome):
         """Keeps a screenshot of the whole screen as NN-nome.png; returns its path."""

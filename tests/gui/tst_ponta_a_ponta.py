@@ -23,6 +23,8 @@ ARQUIVO = "TESTE.MOV"
 TAMANHO_LINHA = 181  # 179 record bytes + CR LF
 # "Visualizar" in the receipt state: left 1920, top 4680, 1000 x 375 twips, in pixels at 96 dpi.
 BOTAO_VISUALIZAR = (128, 312, 67, 25)
+# Inside the progress box (left 50, top 3350, 3855 x 285 twips), clear of its frame.
+DENTRO_PERCENTUAL = (8, 226, 240, 13)
 
 
 def sondar_servidor():
@@ -84,8 +86,18 @@ def transmitir(tela, app, pasta):
     tela.teclas("t")
     tela.focar(TRANSMITIR)
     tela.capturar("janela-transmitir")
-    # The pattern box has the focus; the file list is two Tabs on, and space picks its first file.
-    tela.teclas("Tab", "Tab", "space")
+    # Nothing chosen yet: message 01, after which the keyboard is on the file list, where the
+    # first Down arrow picks the first file.
+    tela.teclas("alt+t")
+    if not tela.janela(MENSAGEM, 10):
+        falhar("a mensagem 01 não apareceu ao transmitir sem arquivo escolhido")
+    tela.capturar("mensagem-01")
+    tela.focar(MENSAGEM)
+    tela.teclas("Return")
+    if not tela.sumiu(MENSAGEM):
+        falhar("Enter não fechou a mensagem 01")
+    tela.focar(TRANSMITIR)
+    tela.teclas("Down")
     tela.capturar("arquivo-escolhido")
     tela.teclas("alt+t")
     if not tela.janela(MENSAGEM, 10):
@@ -93,10 +105,29 @@ def transmitir(tela, app, pasta):
     tela.capturar("confirmacao-03")
     tela.focar(MENSAGEM)
     tela.teclas("s")
+    if not tela.sumiu(MENSAGEM, 5):
+        falhar("a mensagem depois de Transmitir não era a confirmação 03 (o foco não voltou à lista "
+               "de arquivos depois da mensagem 01?)")
 
     historico = os.path.join(pasta, "Zelta.ret")
+    # The window lives during the protocol's pauses: about 2 s after the confirmation the first
+    # block has gone and the 3 s pause runs. The part the confirmation covered is painted again
+    # and the progress box shows its text (white ground, dark letters).
     time.sleep(2)
+    wid = tela.focar(TRANSMITIR)
     tela.capturar("transmitindo")
+    x, y = tela.origem(wid)
+    caixa = (x + DENTRO_PERCENTUAL[0], y + DENTRO_PERCENTUAL[1], DENTRO_PERCENTUAL[2], DENTRO_PERCENTUAL[3])
+    branco = tela.fracao(*caixa, lambda p: min(p) > 250)
+    letras = tela.fracao(*caixa, lambda p: max(p) < 110)
+    if branco < 0.5 or letras < 0.005:
+        falhar(f"a janela não foi pintada durante a pausa (caixa de progresso: {branco:.0%} branca, "
+               f"{letras:.1%} de letras; veja a captura 'transmitindo')")
+    # Keys typed during the upload do nothing, then or later: not Escape, not "&Voltar".
+    tela.teclas("Escape", "alt+v")
+    exigir_vivo(app, "as teclas durante a transmissão")
+    if not tela.janela(TRANSMITIR, 0):
+        falhar("uma tecla apertada durante a transmissão fechou a janela")
     # One block takes 8-10 s because of the protocol's pauses.
     if not esperar(lambda: os.path.exists(historico) or app.poll() is not None
                    or not tela.janela(TRANSMITIR, 0) or tela.janela(MENSAGEM, 0), 40, 0.5):
@@ -107,6 +138,8 @@ def transmitir(tela, app, pasta):
         falhar("a transmissão terminou sem recibo (veja a última captura)")
     time.sleep(1)  # the receipt state is set right after the history is written
     tela.capturar("estado-recibo")
+    if not tela.janela(TRANSMITIR, 0):
+        falhar("a janela fechou depois da entrega: uma tecla apertada durante a transmissão agiu no fim")
 
 
 def visualizar_e_voltar(tela, app):

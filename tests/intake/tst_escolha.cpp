@@ -18,6 +18,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 void Criar(const QString &caminho)
@@ -66,6 +69,7 @@ private slots:
     void unidade_volta_a_ultima_pasta_aberta();
     void descarregar_fecha_a_conexao();
     void nada_selecionado_e_menos_um();
+    void so_arquivos_comuns_e_nomes_fora_da_codificacao();
 
 private:
     QTemporaryDir dir_;
@@ -348,6 +352,36 @@ void TstEscolha::nada_selecionado_e_menos_um()
     QCOMPARE(w.filList->ListIndex(), -1);
     w.filList->setListIndex(7);
     QCOMPARE(w.filList->ListIndex(), -1);
+}
+
+
+// Only regular files are listed (links followed): a link to a pipe or a device would hang or
+// never end the checks. A name that is not valid in the file system's encoding shows as
+// Windows-1252 and keeps its own bytes.
+void TstEscolha::so_arquivos_comuns_e_nomes_fora_da_codificacao()
+{
+    QTemporaryDir t;
+    const QByteArray p = QFile::encodeName(t.path()) + '/';
+    Criar(t.filePath(QStringLiteral("comum.mov")));
+    QCOMPARE(::mkfifo((p + "pipe.mov").constData(), 0600), 0);
+    QCOMPARE(::symlink((p + "pipe.mov").constData(), (p + "link-pipe.mov").constData()), 0);
+    QCOMPARE(::symlink("/dev/zero", (p + "zero.mov").constData()), 0);
+    QCOMPARE(::symlink((p + "comum.mov").constData(), (p + "link-comum.mov").constData()), 0);
+    QCOMPARE(::symlink((p + "nada").constData(), (p + "quebrado.mov").constData()), 0);
+    const QByteArray cp1252 = "A\xC7\xC3O.MOV";
+    const int fd = ::open((p + cp1252).constData(), O_CREAT | O_WRONLY, 0600); // not a name a QString can carry
+    QVERIFY(fd >= 0);
+    ::close(fd);
+
+    Lista_Arquivos l;
+    QVERIFY(l.setPath(t.path()));
+    l.setPattern(QStringLiteral("*.m*"));
+    QCOMPARE(Nomes(&l), QStringList({QStringLiteral("AÇÃO.MOV"), QStringLiteral("comum.mov"),
+                                     QStringLiteral("link-comum.mov")}));
+    QCOMPARE(l.Bytes(0), cp1252);
+    QCOMPARE(l.Bytes(1), QByteArray("comum.mov"));
+    QCOMPARE(l.Bytes(7), QByteArray());
+    QCOMPARE(::unlink((p + cp1252).constData()), 0); // a name QDir cannot remove
 }
 
 QTEST_MAIN(TstEscolha)

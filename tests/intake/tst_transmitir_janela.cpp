@@ -12,20 +12,56 @@
 #include "tests/common/RoteiroMensagens.h"
 #include "transmit/Mensagens.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <sys/stat.h>
+#include <cstdio>
+
+namespace {
+// The fast clock with a look at every sleep of the command's pauses.
+class Relogio_Espiao : public Relogio_Rapido {
+public:
+    void Esperar(double s) override
+    {
+        if (espiar)
+            espiar();
+        Relogio_Rapido::Esperar(s);
+    }
+    std::function<void()> espiar;
+};
+
+// Records the text the progress box shows each time it is painted.
+class Pinturas : public QObject {
+public:
+    explicit Pinturas(QLineEdit *caixa) : caixa_(caixa) { caixa->installEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o == caixa_ && e->type() == QEvent::Paint && (textos.isEmpty() || textos.last() != caixa_->text()))
+            textos << caixa_->text();
+        return false;
+    }
+    QStringList textos;
+
+private:
+    QLineEdit *caixa_;
+};
+} // namespace
 
 class TstTransmitirJanela : public QObject {
     Q_OBJECT
 
     QTemporaryDir pasta_;
     QString anterior_;
-    Relogio_Rapido relogio_;
+    Relogio_Espiao relogio_;
 
     void Escolher(frmInicio &f, const QString &nome)
     {
@@ -43,6 +79,7 @@ class TstTransmitirJanela : public QObject {
         f.Ajustes_.servidor = "127.0.0.1";
         f.Ajustes_.porta = porta;
         f.Relogio_ = &relogio_;
+        relogio_.Vigiar(f.Socketout_.get());
         f.show();
         Escolher(f, "ENTREGA.MOV");
     }
@@ -56,7 +93,11 @@ private slots:
         QDir::setCurrent(pasta_.path());
         Gravar_Declaracao("ENTREGA.MOV");
     }
-    void cleanup() { QDir::setCurrent(anterior_); }
+    void cleanup()
+    {
+        relogio_.espiar = {};
+        QDir::setCurrent(anterior_);
+    }
 
     void entrega_pela_janela()
     {
@@ -115,6 +156,121 @@ private slots:
         QVERIFY(!Historico_Existe());
     }
 
+    void recusas_deixam_o_foco_na_lista()
+    {
+        Opcoes_Geracao nao_validado = Declaracao_Padrao("NOVAL.MOV");
+        nao_validado.validar = false;
+        Gerar_Arquivo(nao_validado);
+        QFile alterado("ENTREGA.MOV");
+        QVERIFY(alterado.open(QIODevice::ReadWrite));
+        QByteArray texto = alterado.readAll();
+        texto[200] = texto[200] == 'A' ? 'B' : 'A';
+        alterado.seek(0);
+        alterado.write(texto);
+        alterado.close();
+
+        RoteiroMensagens r;
+        frmInicio f;
+        f.show();
+        QVERIFY(f.dirList->setPath(pasta_.path()));
+        f.cmdTransmitir->setFocus();
+        f.filList->setListIndex(-1);
+        QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+        QCOMPARE(r.textos(), QStringList{Mensagem_01});
+        QCOMPARE(f.focusWidget(), f.filList);
+        for (const char *nome : {"NOVAL.MOV", "ENTREGA.MOV"}) {
+            Escolher(f, nome);
+            f.cmdTransmitir->setFocus();
+            QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+            QCOMPARE(f.focusWidget(), f.filList);
+        }
+        QCOMPARE(r.textos(), (QStringList{Mensagem_01, Mensagem_15, Mensagem_16}));
+        QVERIFY(f.isVisible());
+        QVERIFY(f.cmdTransmitir->isEnabled() && f.filList->isEnabled());
+    }
+
+    // Every text the command sets is painted when it is set, and the window paints during the
+    // pauses; what is typed meanwhile does nothing, then or after the command.
+    void pinta_durante_as_pausas_e_ignora_o_teclado()
+    {
+        Servidor_Local s;
+        RoteiroMensagens r;
+        r.responder(Resposta::Sim);
+        frmInicio f;
+        Preparar(f, s.porta);
+        Pinturas p(f.txtPercentual);
+        struct Conta : QObject {
+            int n = 0;
+            bool eventFilter(QObject *, QEvent *e) override
+            {
+                n += e->type() == QEvent::Paint;
+                return false;
+            }
+        } pinturas_janela;
+        f.installEventFilter(&pinturas_janela);
+        int esperas = 0;
+        relogio_.espiar = [&] {
+            ++esperas;
+            f.update(); // as if the window were uncovered: it must be painted again within the pause
+            QCoreApplication::postEvent(&f, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        };
+        QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+        relogio_.espiar = {};
+        QCoreApplication::processEvents();
+        QCOMPARE(r.textos(), QStringList{Mensagem::Confirmacao_03});
+        QCOMPARE(p.textos, (QStringList{"Conectando servidor...", "0% transmitido", "100% transmitido",
+                                        "Aguardando resposta do servidor..."}));
+        QVERIFY(esperas > 10);
+        QVERIFY2(pinturas_janela.n >= esperas / 2, qPrintable(QString("%1 %2").arg(pinturas_janela.n).arg(esperas)));
+        QVERIFY(f.isVisible());
+        QCOMPARE(f.cmdTransmitir->text(), QString("Visualizar"));
+    }
+
+    // Choosing a file shows what it holds where the address box would be; the first Down arrow
+    // chooses the first file; the summary gives way to the progress box once the command runs.
+    void escolha_mostra_o_conteudo()
+    {
+        Opcoes_Geracao o = Declaracao_Padrao("CEI.MOV");
+        o.tipo_identificador = "2";
+        o.identificador = "00123456789012";
+        o.validar = false;
+        Gerar_Arquivo(o);
+        RoteiroMensagens r;
+        frmInicio f;
+        f.show();
+        QApplication::setActiveWindow(&f);
+        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(f.dirList->setPath(pasta_.path()));
+        QVERIFY(!f.Text1->isVisible() && !f.Label1->isVisible());
+        QCOMPARE(f.filList->List(0), QString("CEI.MOV"));
+        f.filList->setFocus(); // the view puts its cursor on the first row
+        QVERIFY(f.filList->hasFocus());
+        QTest::keyClick(f.filList, Qt::Key_Down);
+        QCOMPARE(f.filList->ListIndex(), 0);
+        QTRY_COMPARE(f.lblResumo->text(), QString("EMPRESA EXEMPLO LTDA\n12.345.678.901-2  Março de 2024\n"
+                                                   "ZELTA - 3 movimentos\nnão validado pelo PGV"));
+        QTest::keyClick(f.filList, Qt::Key_Down);
+        QCOMPARE(f.filList->List(f.filList->ListIndex()), QString("ENTREGA.MOV"));
+        QTRY_VERIFY(f.lblResumo->text().endsWith("\nvalidado"));
+        QVERIFY(f.lblResumo->text().contains("11.222.333/0001-81  Março de 2024"));
+        QVERIFY(f.lblResumo->isVisible());
+
+        r.responder(Resposta::Nao); // 03: nothing changes, the summary stays
+        QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+        QVERIFY(f.lblResumo->isVisible());
+        bool visivel_durante = true;
+        r.limpar();
+        r.responder(Resposta::Sim);
+        f.Ajustes_.servidor = "nada.invalid"; // ends at once, after the window was locked
+        r.ao_mostrar([&](const Mensagem_Vista &m) {
+            if (m.texto.startsWith("12 - "))
+                visivel_durante = f.lblResumo->isVisible();
+        });
+        QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+        QCOMPARE(r.textos().last(), Mensagem::Sem_Suporte_12);
+        QVERIFY(!visivel_durante);
+    }
+
     void sem_selecao_mensagem_01()
     {
         RoteiroMensagens r;
@@ -127,6 +283,44 @@ private slots:
         QVERIFY(r.textos().first().startsWith("01 - "));
         QVERIFY(f.isVisible());
         QVERIFY(f.cmdTransmitir->isEnabled());
+    }
+
+    // A name whose bytes are not valid in the file system's encoding is listed as Windows-1252,
+    // opened by its own bytes, and travels as those bytes.
+    void nome_em_1252_e_entregue()
+    {
+        const QByteArray bytes("A\xC7\xC3O.MOV");
+        QCOMPARE(::rename("ENTREGA.MOV", bytes.constData()), 0);
+        Servidor_Local s;
+        RoteiroMensagens r;
+        r.responder(Resposta::Sim);
+        frmInicio f;
+        f.Ajustes_.servidor = "127.0.0.1";
+        f.Ajustes_.porta = s.porta;
+        f.Relogio_ = &relogio_;
+        relogio_.Vigiar(f.Socketout_.get());
+        f.show();
+        Escolher(f, QStringLiteral("AÇÃO.MOV"));
+        QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+        QCOMPARE(r.textos(), QStringList{Mensagem::Confirmacao_03});
+        QCOMPARE(f.cmdTransmitir->text(), QString("Visualizar"));
+        QCOMPARE(Ler_Historico().entradas.at(0).substr(9, 12), std::string("    A\xC7\xC3O.MOV"));
+        QCOMPARE(::unlink(bytes.constData()), 0); // a name QDir cannot remove
+    }
+
+    // A listed file that is a pipe by the time of the press is refused as a failure, never waited on.
+    void arquivo_que_virou_pipe_e_falha()
+    {
+        RoteiroMensagens r;
+        r.responder(Resposta::Sim);
+        frmInicio f;
+        f.show();
+        Escolher(f, "ENTREGA.MOV");
+        QVERIFY(QFile::remove("ENTREGA.MOV"));
+        QCOMPARE(::mkfifo("ENTREGA.MOV", 0600), 0);
+        QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+        QCOMPARE(r.textos(), QStringList{"Erro não tratado: 75  -  Não é um arquivo comum"});
+        QVERIFY(!f.isVisible());
     }
 };
 

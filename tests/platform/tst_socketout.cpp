@@ -6,6 +6,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <cstring>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -208,7 +209,13 @@ private slots:
         { Escuta e; porta = e.porta; } // the port is free again: nobody listens
         Socketout s;
         Configurar(s, porta);
-        QCOMPARE(Numero_Lancado([&] { s.Abrir_Conexao(); }), 24061);
+        try {
+            s.Abrir_Conexao();
+            QFAIL("connected to a closed port");
+        } catch (const Erro_Execucao &e) {
+            QCOMPARE(e.numero, 24061);
+            QCOMPARE(e.descricao, QString("Conexão recusada"));
+        }
         QVERIFY(!s.Conectado());
     }
 
@@ -221,7 +228,7 @@ private slots:
             QFAIL("connected to an unknown host");
         } catch (const Erro_Execucao &e) {
             QCOMPARE(e.numero, 25001);
-            QVERIFY(!e.descricao.isEmpty());
+            QCOMPARE(e.descricao, QString("Nome de máquina desconhecido"));
         }
         QVERIFY(!s.Conectado());
     }
@@ -249,17 +256,20 @@ private slots:
         Socketout s;
         Configurar(s, e.porta);
         s.Tempo_Limite_Conexao_ms = 300;
-        int n = 0;
+        int n = 0, esperas = 0;
         for (int i = 0; i < 8 && n == 0; ++i) {
             auto t = std::make_unique<Socketout>();
             Configurar(*t, e.porta);
             t->Tempo_Limite_Conexao_ms = 300;
+            esperas = 0;
+            t->Durante_Espera = [&esperas] { ++esperas; };
             n = Numero_Lancado([&] { t->Abrir_Conexao(); });
             enchimento.push_back(std::move(t));
         }
         if (n == 0)
             QSKIP("this network stack accepts connections beyond the queue");
         QCOMPARE(n, 24060);
+        QVERIFY2(esperas >= 1, "the window's hook runs while the connection is awaited");
     }
 
     void numeros_das_condicoes()
@@ -283,5 +293,32 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TstSocketout)
+// The descriptions of the unhandled-error text are in the user's language; only a failure the
+// program does not expect keeps the system's own text.
+class TstDescricoes : public QObject {
+    Q_OBJECT
+private slots:
+    void em_portugues()
+    {
+        QCOMPARE(Descricao_Sistema(ECONNREFUSED), QString("Conexão recusada"));
+        QCOMPARE(Descricao_Sistema(EINVAL), QString("Argumento inválido"));
+        QCOMPARE(Descricao_Sistema(ENOENT), QString("Arquivo ou diretório inexistente"));
+        QCOMPARE(Descricao_Sistema(EOVERFLOW), QString("Valor grande demais para o tipo de dado"));
+        QCOMPARE(Erro_De_Arquivo(EACCES).descricao, QString("Permissão negada"));
+        QCOMPARE(Erro_De_Arquivo(ENOSPC).descricao, QString("Não há espaço disponível no dispositivo"));
+        QCOMPARE(Erro_De_Arquivo(ENOENT).numero, Erro::Arquivo_Nao_Encontrado);
+        for (int err : {EPERM, EIO, EROFS, EISDIR, ENOTDIR, ENAMETOOLONG, ELOOP, ENOMEM, ETIMEDOUT, ECONNRESET,
+                        ECONNABORTED, ENETUNREACH, EHOSTUNREACH, ENOTCONN, EPIPE, EADDRNOTAVAIL, EDQUOT, EMFILE})
+            QVERIFY2(Descricao_Sistema(err) != QString::fromLocal8Bit(std::strerror(err)), qPrintable(QString::number(err)));
+        QVERIFY(!Descricao_Sistema(EL2HLT).isEmpty()); // no table entry: the system's text
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    TstSocketout a;
+    TstDescricoes b;
+    return QTest::qExec(&a, argc, argv) | QTest::qExec(&b, argc, argv);
+}
 #include "tst_socketout.moc"

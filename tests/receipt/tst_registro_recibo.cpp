@@ -127,11 +127,12 @@ private slots:
         QCOMPARE(Codigo_Recebimento_De("0 1234567150120040905070"), Em("01234567"));
         // A short reply: what is there is a number, so it is padded.
         QCOMPARE(Codigo_Recebimento_De("0123"), Em("00000123"));
-        // Not a number: kept as sent, in its eight places.
-        QCOMPARE(Codigo_Recebimento_De("0AB12CDEF15012004090507"), Em("AB12CDEF"));
-        QCOMPARE(Codigo_Recebimento_De("0AB"), Em("AB      "));
-        QCOMPARE(Codigo_Recebimento_De("X"), Em("        "));
-        QCOMPARE(Codigo_Recebimento_De(""), Em("        "));
+        // The numeric value: text that is no number reads as 0, a number stops at the first letter.
+        QCOMPARE(Codigo_Recebimento_De("0ABCDEFGH15012004090507"), Em("00000000"));
+        QCOMPARE(Codigo_Recebimento_De("012AB34CD15012004090507"), Em("00000012"));
+        QCOMPARE(Codigo_Recebimento_De("0-0000042"), Em("-0000042"));
+        QCOMPARE(Codigo_Recebimento_De("X"), Em("00000000"));
+        QCOMPARE(Codigo_Recebimento_De(""), Em("00000000"));
     }
 
     // A reply shorter than 23 characters leaves blanks where its missing parts would be.
@@ -190,7 +191,7 @@ private slots:
     void bytes_de_controle_viram_brancos()
     {
         Dados_Para_Recibo d = Dados_Exemplo();
-        d.razao_social = "ALFA\nLTDA";
+        d.razao_social = "ALFA\nLTDA\x7F";
         d.endereco = std::string("RUA\tA\r", 6) + std::string(1, '\0') + "X";
         d.resposta = "0123456781501200409\r507";
         const std::string r = Montar_Recibo(d);
@@ -199,7 +200,7 @@ private slots:
         QCOMPARE(Recibo::Endereco(r), Em("RUA A  X") + std::string(32, ' '));
         QCOMPARE(Recibo::Hora_Transmissao(r), Em("09 507"));
         for (unsigned char c : r)
-            QVERIFY(c >= 32);
+            QVERIFY(c >= 32 && c != 127);
         // Bytes above 127 are letters of the code page and stay.
         d.razao_social = "\xC7\xE3\xFA";
         QCOMPARE(Recibo::Razao_Social(Montar_Recibo(d)).substr(0, 3), Em("\xC7\xE3\xFA"));

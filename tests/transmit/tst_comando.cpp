@@ -78,7 +78,7 @@ class TstComando : public QObject {
     QStringList Transmitir(Janela_Teste &j, const servidor::Opcoes &o, RoteiroMensagens &r)
     {
         Servidor_Local s(o);
-        Relogio_Rapido relogio;
+        Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir c(j, relogio, Ajustes(s.porta));
         c.cmdTransmitir_Click();
         return r.textos();
@@ -101,7 +101,7 @@ private slots:
     {
         RoteiroMensagens r;
         Janela_Teste j;
-        Relogio_Rapido relogio;
+        Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir c(j, relogio, Ajustes(1));
         c.cmdTransmitir_Click();
         QCOMPARE(r.textos(), QStringList{Mensagem_01});
@@ -180,7 +180,7 @@ private slots:
 
         // A second press previews, without any network activity.
         j.log.clear();
-        Relogio_Rapido relogio;
+        Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir c(j, relogio, Ajustes(1));
         c.cmdTransmitir_Click();
         QCOMPARE(j.log, QStringList{"visualizar"});
@@ -192,7 +192,7 @@ private slots:
         servidor::Opcoes o;
         Servidor_Local s(o);
         auto pressionar = [&](Janela_Teste &j) {
-            Relogio_Rapido relogio;
+            Relogio_Rapido relogio(j.socket.get());
             Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click();
         };
         r.responder(Resposta::Sim);
@@ -298,7 +298,7 @@ private slots:
         QTest::addColumn<QString>("caso");
         QTest::addColumn<QString>("inicio");
         QTest::newRow("host desconhecido") << "host" << "12 - ";
-        QTest::newRow("recusada") << "recusada" << "Erro não tratado: 24061  -  ";
+        QTest::newRow("recusada") << "recusada" << "10 - ";
         QTest::newRow("reset no envio") << "reset" << "11 - ";
         QTest::newRow("servidor fecha sem responder") << "fecha" << "11 - ";
         QTest::newRow("nome de 13 caracteres") << "nome" << "Erro não tratado: 5  -  ";
@@ -326,11 +326,13 @@ private slots:
             a.porta = outro.porta; // a port that was listening and is closed by now
         }
         j.zip = std::make_unique<Zip_Tamanho>(caso == "reset" ? 2500 : 800);
-        Relogio_Rapido relogio;
+        Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir(j, relogio, a).cmdTransmitir_Click();
         QCOMPARE(r.textos().size(), 2);
         QVERIFY2(r.textos().last().startsWith(inicio), qPrintable(r.textos().last()));
         QVERIFY(r.textos().last().size() > inicio.size() || inicio.endsWith("- "));
+        if (caso == "nome") // the description in the user's language
+            QCOMPARE(r.textos().last(), QString("Erro não tratado: 5  -  Argumento inválido"));
         QVERIFY(j.fechada);
         QVERIFY(!j.socket->Conectado());
         QVERIFY(!Historico_Existe());
@@ -404,7 +406,7 @@ private slots:
         Janela_Teste j;
         Preparar(j);
         j.zip = std::make_unique<Zip_Falho>();
-        Relogio_Rapido relogio;
+        Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir(j, relogio, Ajustes(1)).cmdTransmitir_Click();
         QCOMPARE(r.textos().last(), QString("Erro na compactação do arquivo."));
         QCOMPARE(r.vistas().back().icone, Icone::Informacao);
@@ -440,6 +442,20 @@ private slots:
         QVERIFY(r.textos().last().contains("\"Zelta.ret\""));
         QCOMPARE(j.controles[Controle::cmdTransmitir].legenda, QString("Visualizar"));
         QCOMPARE(Recibo::Codigo_Recebimento(Dados_Recibo), std::string("00012345"));
+    }
+
+    void codigo_que_nao_e_numero_e_zero()
+    {
+        RoteiroMensagens r;
+        r.responder(Resposta::Sim);
+        Janela_Teste j;
+        Preparar(j);
+        servidor::Opcoes o;
+        o.resposta_fixa = "0AB\x01\x7F""EFGH15012004090507";
+        Transmitir(j, o, r);
+        QCOMPARE(j.controles[Controle::Label3].legenda, QString("Código do Recebimento: 00000000"));
+        QCOMPARE(Recibo::Codigo_Recebimento(Dados_Recibo), std::string("00000000"));
+        QCOMPARE(Recibo::Codigo_Recebido(Dados_Recibo), std::string("AB  EFGH"));
     }
 
     void relogio_real_respeita_as_pausas()

@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 // A clock whose time only moves when the pause sleeps.
@@ -43,6 +44,30 @@ private slots:
         Relogio_Falso r(86398.7);
         Pausa_Segundos(r, 5);
         QVERIFY(r.agora < 10);
+    }
+
+    // A window's hook runs several times a second of every pause, the bounds unchanged.
+    void espera_em_fatias_chama_o_gancho()
+    {
+        for (int k : {3, 5}) {
+            Relogio_Falso base(1000.3);
+            int chamadas = 0;
+            double maior_fatia = 0, antes = base.agora;
+            Relogio_Com_Espera r(base, [&] {
+                ++chamadas;
+                maior_fatia = std::max(maior_fatia, base.agora - antes);
+                antes = base.agora;
+            });
+            Pausa_Segundos(r, k);
+            const double durou = base.agora - 1000.3;
+            QVERIFY2(durou >= k - 0.5 && durou <= k + 1.01, qPrintable(QString::number(durou)));
+            QVERIFY2(chamadas >= 5 * k, qPrintable(QString::number(chamadas)));
+            QVERIFY(maior_fatia <= 0.1 + 1e-9);
+        }
+        Relogio_Falso sem_gancho(2000);
+        Relogio_Com_Espera r(sem_gancho, {});
+        Pausa_Segundos(r, 1);
+        QVERIFY(sem_gancho.agora > 2000);
     }
 
     void relogio_real_dentro_dos_limites()
