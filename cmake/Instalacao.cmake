@@ -4,7 +4,7 @@ include(GNUInstallDirs)
 
 set(ZELTA_PACOTE ${CMAKE_SOURCE_DIR}/packaging)
 
-install(TARGETS zeltanet zelta-servidor zelta-declaracao
+install(TARGETS zeltanet zelta-servidor zelta-declaracao zelta-transmitir
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The help menu looks beside the program first, then in ../share/zeltanet.
 install(FILES ${CMAKE_SOURCE_DIR}/app/shell/Ajuda.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/zeltanet)
