@@ -35,6 +35,7 @@ struct Resultado_Entrega {
 
 struct Evento_Entrega {
     enum Tipo { Inicio, Bloco, Aguardando, Mensagem, Fim } tipo;
+    Evento_Entrega(Tipo t, size_t i) : tipo(t), indice(i) {}
     size_t indice;                   // of the file in the batch
     int bloco = 0, total = 0;        // Bloco: blocks sent so far of the total
     QString texto;                   // Mensagem: the message as the window would show it

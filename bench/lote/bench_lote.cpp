@@ -20,7 +20,8 @@ double Cpu_Do_Processo_Ms()
 {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3
+           + static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
 uint16_t Porta_Livre()
