@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
 namespace {
 struct Execucao {
@@ -128,6 +129,37 @@ private slots:
 
         // Only files already delivered: success.
         QCOMPARE(Rodar({"--servidor", "127.0.0.1", "--porta", porta, "--sim", "B.MOV"}).status, 0);
+    }
+
+    void ctrl_c_nao_inicia_mais_arquivos()
+    {
+        Servidor_Local s;
+        QFile::remove("Zelta.ret");
+        Gerar("C1.MOV", "EMPRESA C1");
+        Gerar("C2.MOV", "EMPRESA C2");
+        Gerar("C3.MOV", "EMPRESA C3");
+        QProcess p;
+        p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir",
+                {"--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim", "C1.MOV", "C2.MOV", "C3.MOV"});
+        QVERIFY(p.waitForStarted(10000));
+        // Interrupted once the first file's only block has gone: it still takes its reply.
+        QByteArray saida;
+        while (!saida.contains("C1.MOV: bloco 1 de 1 enviado") && p.waitForReadyRead(30000))
+            saida += p.readAllStandardOutput();
+        QVERIFY(saida.contains("C1.MOV: bloco 1 de 1 enviado"));
+        ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(60000));
+        saida += p.readAllStandardOutput();
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("Interrompido"));
+        const QString texto = QString::fromLocal8Bit(saida);
+        QVERIFY2(texto.contains(QRegularExpression("\nC1.MOV +EMPRESA C1 +03/2024 +aceito, código \\d{8}\n")),
+                 qPrintable(texto));
+        for (const char *nome : {"C2.MOV", "C3.MOV"})
+            QVERIFY(texto.contains(QRegularExpression(QString("\n%1 +não transmitido \\(interrompido\\)\n").arg(nome))));
+        QFile h("Zelta.ret");
+        QVERIFY(h.open(QIODevice::ReadOnly));
+        QCOMPARE(h.size(), qint64(181)); // one whole line
     }
 };
 

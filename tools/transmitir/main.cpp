@@ -1,6 +1,5 @@
 // zelta-transmitir: delivers declaration files from the command line with the transmit command,
 // appending to the "Zelta.ret" of the current folder.
-#include "platform/Texto1252.h"
 #include "receipt/Recibo_Pdf.h"
 #include "tools/transmitir/Opcoes.h"
 #include "tools/transmitir/Painel.h"
@@ -12,23 +11,36 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <pthread.h>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
 std::atomic<bool> Parar{false};
 
-// The first Ctrl-C lets running deliveries end their step and starts no new file; a second one
-// ends the program at once (a history entry is one write, never left half written).
-extern "C" void Interromper(int)
+// Ctrl-C is taken by a thread of its own, so no delivery's system call is interrupted. The first
+// lets running deliveries end their step and starts no new file; a second ends the program at
+// once (a history entry is one write, which the end of the process does not cut).
+void Vigiar_Interrupcao()
 {
-    Parar = true;
-    static const char aviso[] = "\nInterrompido: nenhum arquivo novo será iniciado.\n";
-    const ssize_t n = ::write(STDERR_FILENO, aviso, sizeof aviso - 1);
-    static_cast<void>(n);
-    std::signal(SIGINT, SIG_DFL);
+    sigset_t sinais;
+    sigemptyset(&sinais);
+    sigaddset(&sinais, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &sinais, nullptr); // inherited by every thread started after this
+    std::thread([sinais] {
+        int sinal = 0;
+        sigwait(&sinais, &sinal);
+        Parar = true;
+        std::fputs("\nInterrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
+                   "terminam a etapa em que estão.\n",
+                   stderr);
+        sigwait(&sinais, &sinal);
+        std::_Exit(130);
+    }).detach();
 }
 
 bool Confirmar()
@@ -98,10 +110,9 @@ int main(int argc, char **argv)
     a.espera_maxima_s = o.espera_min * 60.0;
 
     Painel painel(stdout, ::isatty(STDOUT_FILENO) != 0, o.arquivos);
-    std::signal(SIGINT, Interromper);
+    Vigiar_Interrupcao();
     const std::vector<Resultado_Entrega> resultados =
         Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
-    std::signal(SIGINT, SIG_DFL);
     bool ok = Lote_Bem_Sucedido(resultados);
     if (!o.recibos.isEmpty())
         ok = Gravar_Recibos(o.recibos, resultados, painel) && ok;
