@@ -31,17 +31,6 @@ QString Texto_Validacao(const Resumo_Declaracao &r)
     }
     return {};
 }
-
-QString Texto_Resultado(const Resultado_Entrega &r)
-{
-    switch (r.situacao) {
-    case Situacao_Entrega::Aceita: return QStringLiteral("Aceito, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Ja_Entregue: return QStringLiteral("Já transmitido, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Recusada: return QString(r.mensagem).replace(QChar(13), QChar(' '));
-    case Situacao_Entrega::Na_Fila: break;
-    }
-    return QStringLiteral("Não transmitido");
-}
 } // namespace
 
 frmLote::frmLote(QWidget *parent) : QDialog(parent)

@@ -209,3 +209,14 @@ bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados)
         return r.situacao == Situacao_Entrega::Aceita || r.situacao == Situacao_Entrega::Ja_Entregue;
     });
 }
+
+QString Texto_Resultado(const Resultado_Entrega &r)
+{
+    switch (r.situacao) {
+    case Situacao_Entrega::Aceita: return QStringLiteral("Aceito, código ") + De_1252(r.codigo);
+    case Situacao_Entrega::Ja_Entregue: return QStringLiteral("Já transmitido, código ") + De_1252(r.codigo);
+    case Situacao_Entrega::Recusada: return QString(r.mensagem).replace(QChar(13), QChar(' '));
+    case Situacao_Entrega::Na_Fila: break;
+    }
+    return QStringLiteral("Não transmitido (interrompido)");
+}

@@ -64,5 +64,8 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
                                                const std::function<void(const Evento_Entrega &)> &aviso,
                                                const std::atomic<bool> &parar);
 
+// The result as a list shows it: the code, or the message that ended the delivery (on one line).
+QString Texto_Resultado(const Resultado_Entrega &r);
+
 // Whether every file ended accepted or delivered before.
 bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados);

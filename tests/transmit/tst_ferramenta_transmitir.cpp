@@ -112,8 +112,8 @@ private slots:
         const QStringList linhas = e.saida.split('\n');
         QVERIFY(linhas.contains("A.MOV: bloco 1 de 1 enviado"));
         QVERIFY(linhas.contains("B.MOV: aguardando resposta do servidor"));
-        QVERIFY(e.saida.contains(QRegularExpression("\nA.MOV: aceito, código \\d{8}\n")));
-        QVERIFY(e.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +aceito, código \\d{8}\n")));
+        QVERIFY(e.saida.contains(QRegularExpression("\nA.MOV: Aceito, código \\d{8}\n")));
+        QVERIFY(e.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +Aceito, código \\d{8}\n")));
         QVERIFY(!e.saida.contains("\033"));
 
         // Already delivered, and a file the checks refuse: the batch goes on, the status says so.
@@ -124,7 +124,7 @@ private slots:
         QVERIFY(f.saida.contains("Deseja reimprimir o recibo? [Não]\n"));
         QVERIFY(f.saida.contains(QRegularExpression(
             "\nNV.MOV +EMPRESA NV +03/2024 +15 - O arquivo escolhido para transmissão ainda não foi validado")));
-        QVERIFY(f.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +já transmitido, código \\d{8}\n")));
+        QVERIFY(f.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +Já transmitido, código \\d{8}\n")));
         QCOMPARE(Ler_Historico().total, 2);
 
         // Only files already delivered: success.
@@ -153,10 +153,10 @@ private slots:
         QCOMPARE(p.exitCode(), 1);
         QVERIFY(p.readAllStandardError().contains("Interrompido"));
         const QString texto = QString::fromLocal8Bit(saida);
-        QVERIFY2(texto.contains(QRegularExpression("\nC1.MOV +EMPRESA C1 +03/2024 +aceito, código \\d{8}\n")),
+        QVERIFY2(texto.contains(QRegularExpression("\nC1.MOV +EMPRESA C1 +03/2024 +Aceito, código \\d{8}\n")),
                  qPrintable(texto));
         for (const char *nome : {"C2.MOV", "C3.MOV"})
-            QVERIFY(texto.contains(QRegularExpression(QString("\n%1 +não transmitido \\(interrompido\\)\n").arg(nome))));
+            QVERIFY(texto.contains(QRegularExpression(QString("\n%1 +Não transmitido \\(interrompido\\)\n").arg(nome))));
         QFile h("Zelta.ret");
         QVERIFY(h.open(QIODevice::ReadOnly));
         QCOMPARE(h.size(), qint64(181)); // one whole line

@@ -26,21 +26,6 @@ QString Coluna(const QString &texto, qsizetype largura)
 }
 } // namespace
 
-QString Texto_Resultado(const Resultado_Entrega &r)
-{
-    switch (r.situacao) {
-    case Situacao_Entrega::Aceita:
-        return QStringLiteral("aceito, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Ja_Entregue:
-        return QStringLiteral("já transmitido, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Recusada:
-        return Uma_Linha(r.mensagem);
-    case Situacao_Entrega::Na_Fila:
-        break;
-    }
-    return QStringLiteral("não transmitido (interrompido)");
-}
-
 Painel::Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &arquivos)
     : saida_(saida), terminal_(terminal)
 {
@@ -138,7 +123,7 @@ void Painel::Evento(const Evento_Entrega &e)
         a.ativo = false;
         ++concluidos_;
         // A refusal's message was just printed; the end only says so.
-        Linha(prefixo + (e.resultado->situacao == Situacao_Entrega::Recusada ? QStringLiteral("não transmitido")
+        Linha(prefixo + (e.resultado->situacao == Situacao_Entrega::Recusada ? QStringLiteral("Não transmitido")
                                                                              : Texto_Resultado(*e.resultado)));
         return;
     }

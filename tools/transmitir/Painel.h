@@ -34,6 +34,3 @@ private:
     int desenhadas_ = 0; // bar lines on screen below the cursor's start
     size_t concluidos_ = 0;
 };
-
-// The result column of the summary: the code, or the message that ended the delivery.
-QString Texto_Resultado(const Resultado_Entrega &r);

@@ -98,8 +98,10 @@ int main(int argc, char **argv)
         std::fputs((o.erro + QStringLiteral("\nUse --help para ver as opções.\n")).toLocal8Bit().constData(), stderr);
         return 2;
     }
-    if (!o.sim && !Confirmar())
+    if (!o.sim && !Confirmar()) {
+        std::fputs("Nenhum arquivo foi transmitido.\n", stdout);
         return 1;
+    }
 
     Ajustes_Lote a = Ajustes_Lote_Padrao();
     if (!o.servidor.empty())
