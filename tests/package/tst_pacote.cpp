@@ -76,6 +76,7 @@ void TstPacote::somente_os_arquivos_esperados()
         QStringLiteral("usr/bin/zeltanet"),
         QStringLiteral("usr/bin/zelta-servidor"),
         QStringLiteral("usr/bin/zelta-declaracao"),
+        QStringLiteral("usr/bin/zelta-transmitir"),
         QStringLiteral("usr/share/zeltanet/Ajuda.hlp"),
         QStringLiteral("usr/share/applications/zeltanet.desktop"),
         QStringLiteral("usr/share/icons/hicolor/scalable/apps/zeltanet.svg"),
@@ -95,7 +96,7 @@ void TstPacote::somente_os_arquivos_esperados()
 
 void TstPacote::programas_e_manual()
 {
-    for (const char *p : {"zeltanet", "zelta-servidor", "zelta-declaracao"}) {
+    for (const char *p : {"zeltanet", "zelta-servidor", "zelta-declaracao", "zelta-transmitir"}) {
         const QFileInfo f(Caminho(QStringLiteral("usr/bin/") + QLatin1String(p)));
         QVERIFY2(f.isExecutable() && f.size() > 0, p);
     }
