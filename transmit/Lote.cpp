@@ -142,9 +142,7 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
 {
     std::unique_ptr<Relogio> relogio = a.novo_relogio ? a.novo_relogio() : std::make_unique<Relogio_Sistema>();
     r.situacao = Situacao_Entrega::Recusada; // until the command says otherwise
-    Evento_Entrega inicio{Evento_Entrega::Inicio, indice};
-    inicio.resultado = &r;
-    avisos(inicio);
+    avisos({Evento_Entrega::Inicio, indice});
     Janela_Lote janela(indice, r, *relogio, a, avisos, parar);
     Ajustes_Transmissao t;
     t.servidor = a.servidor;

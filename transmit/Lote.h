@@ -40,7 +40,7 @@ struct Evento_Entrega {
     int bloco = 0, total = 0;        // Bloco: blocks sent so far of the total
     QString texto;                   // Mensagem: the message as the window would show it
     Resposta resposta = Resposta::Ok; // Mensagem: the policy's answer to a question
-    const Resultado_Entrega *resultado = nullptr; // Inicio (declaration read) and Fim
+    const Resultado_Entrega *resultado = nullptr; // Fim: the delivery's result
 };
 
 struct Ajustes_Lote {
