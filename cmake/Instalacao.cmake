@@ -4,11 +4,8 @@ include(GNUInstallDirs)
 
 set(ZELTA_PACOTE ${CMAKE_SOURCE_DIR}/packaging)
 
-# The programs of the package. The command-line deliverer is shipped when the tree has it.
-set(zelta_programas zeltanet zelta-servidor zelta-declaracao)
-if(TARGET zelta-transmitir)
-  list(APPEND zelta_programas zelta-transmitir)
-endif()
+# The programs of the package.
+set(zelta_programas zeltanet zelta-servidor zelta-declaracao zelta-transmitir)
 
 # Hardening as Debian builds its packages: fortified libc calls (optimised builds only, where they
 # work) and a read-only relocation table resolved at start. Sanitizer and fuzz builds keep theirs.

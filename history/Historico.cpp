@@ -9,7 +9,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
+#include <mutex>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +74,15 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     if (fd < 0)
         throw Erro_De_Arquivo(errno);
     Descritor guarda{fd};
+
+    // Parallel deliveries of one process take turns here; the advisory lock keeps another program
+    // appending to the same file out of the look at the last byte, the write and its undoing.
+    // Both are needed: where flock is emulated by record locks they do not exclude threads.
+    static std::mutex vez;
+    const std::lock_guard<std::mutex> nossa_vez(vez);
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            throw Erro_De_Arquivo(errno);
 
     struct stat st {};
     if (::fstat(fd, &st) != 0)

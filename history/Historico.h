@@ -20,6 +20,7 @@ std::string Codificar_Linha(const std::string &registro); // shifted, without li
 std::string Decodificar_Linha(const std::string &linha);
 
 // Appends one entry as one write, flushed and synced before it returns; throws Erro_Execucao.
+// Safe from several threads and against other programs that take the file's advisory lock (flock).
 void Gravar_Historico(const std::string &registro, const std::string &arquivo = Historico_Transmissoes);
 bool Historico_Existe(const std::string &arquivo = Historico_Transmissoes);
 // Whether an entry with this eight-character receipt code (plain, zero-padded) is in the file;

@@ -56,9 +56,9 @@ void Comando_Transmitir::cmdTransmitir_Click()
     try {
         if (!Verificar())
             return;
-        if (Caixa_Mensagem(Mensagem::Confirmacao_03, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim)
+        if (janela_.Perguntar(Mensagem::Confirmacao_03, Icone::Pergunta) != Resposta::Sim)
             return;
-        Ponteiro_Ampulheta();
+        janela_.Ponteiro_Espera(true);
         for (Controle c : {Controle::cmdTransmitir, Controle::cmdSair, Controle::filList, Controle::dirList,
                            Controle::txtTipoArq, Controle::drvList})
             janela_.Habilitar(c, false);
@@ -83,7 +83,7 @@ void Comando_Transmitir::cmdTransmitir_Click()
 bool Comando_Transmitir::Verificar()
 {
     if (janela_.Indice_Arquivo() == -1) {
-        Caixa_Mensagem(Mensagem_01, Icone::Exclamacao, Botoes::Ok);
+        janela_.Avisar(Mensagem_01, Icone::Exclamacao);
         janela_.Foco_Lista_Arquivos();
         return false;
     }
@@ -94,8 +94,7 @@ bool Comando_Transmitir::Verificar()
     const Resultado_Verificacao r = Verificar_Declaracao(caminho_, declaracao_);
     if (r == Resultado_Verificacao::Aceito)
         return true;
-    Caixa_Mensagem(r == Resultado_Verificacao::Nao_Validado ? Mensagem_15 : Mensagem_16, Icone::Exclamacao,
-                   Botoes::Ok);
+    janela_.Avisar(r == Resultado_Verificacao::Nao_Validado ? Mensagem_15 : Mensagem_16, Icone::Exclamacao);
     janela_.Foco_Lista_Arquivos();
     return false;
 }
@@ -105,8 +104,8 @@ bool Comando_Transmitir::Compactar_E_Dimensionar()
 {
     Apagar_Ignorando_Falhas(ajustes_.arquivo_zip);
     if (!Compacta_Arquivo(janela_.Compactador(), caminho_, ajustes_.arquivo_zip)) {
-        Caixa_Mensagem(Mensagem::Erro_Compactacao, Icone::Informacao, Botoes::Ok);
-        Ponteiro_Padrao();
+        janela_.Avisar(Mensagem::Erro_Compactacao, Icone::Informacao);
+        janela_.Ponteiro_Espera(false);
         janela_.Fechar();
         janela_.Processar_Eventos();
         return false;
@@ -118,8 +117,8 @@ bool Comando_Transmitir::Compactar_E_Dimensionar()
         throw Erro_De_Arquivo(errno);
     total_blocos_ = Calcular_Total_Blocos(tamanho_);
     if (tamanho_ > 13000
-        && Caixa_Mensagem(Mensagem::Tamanho_04, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim) {
-        Ponteiro_Padrao();
+        && janela_.Perguntar(Mensagem::Tamanho_04, Icone::Pergunta) != Resposta::Sim) {
+        janela_.Ponteiro_Espera(false);
         arquivo_.reset();
         janela_.Processar_Eventos();
         janela_.Fechar();
@@ -150,6 +149,11 @@ void Comando_Transmitir::Enviar_Blocos()
     Socketout &sock = janela_.Socket();
     std::string buffer(Tamanho_Bloco, '\0');
     for (int bloco = 1; bloco <= total_blocos_ && envio_encerrado_ != 1; ++bloco) {
+        if (janela_.Interromper()) {
+            resposta_ = "9";
+            Julgar(resposta_);
+            break;
+        }
         const int n = Tamanho_Do_Bloco(tamanho_, bloco, total_blocos_);
         if (std::fseek(arquivo_.get(), static_cast<long>(bloco - 1) * Tamanho_Bloco, SEEK_SET) != 0)
             throw Erro_De_Arquivo(errno);
@@ -158,6 +162,7 @@ void Comando_Transmitir::Enviar_Blocos()
         const std::string mensagem = Montar_Mensagem_Bloco(declaracao_.Tipo_Arquivo, nome_, bloco, total_blocos_,
                                                            std::string_view(buffer.data(), n));
         sock.Enviar_Dados(mensagem, static_cast<int>(mensagem.size()));
+        janela_.Bloco_Enviado(bloco, total_blocos_);
         janela_.Definir_Legenda(Controle::txtPercentual, Percentual(bloco * passo_));
         if (bloco == total_blocos_) {
             Pausa_Segundos(relogio_, 3);
@@ -184,7 +189,7 @@ std::string Comando_Transmitir::Aguardar_Resposta()
         if (tentativas <= 20)
             continue;
         tentativas = 0;
-        if (Caixa_Mensagem(Mensagem::Demora_05, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim)
+        if (janela_.Perguntar(Mensagem::Demora_05, Icone::Pergunta) != Resposta::Sim)
             return "9";
     }
 }
@@ -195,25 +200,25 @@ void Comando_Transmitir::Julgar(const std::string &resposta)
     if (j.veredito == Veredito::Segue)
         return;
     if (j.veredito == Veredito::Recusa) {
-        Caixa_Mensagem(j.mensagem, Icone::Exclamacao, Botoes::Ok);
+        janela_.Avisar(j.mensagem, Icone::Exclamacao);
         envio_encerrado_ = 1;
         transmissao_ok_ = 0;
         return;
     }
-    const Resposta reimprimir = Caixa_Mensagem(j.mensagem, Icone::Exclamacao, Botoes::SimNao);
+    const Resposta reimprimir = janela_.Perguntar(j.mensagem, Icone::Exclamacao);
     envio_encerrado_ = 1;
     transmissao_ok_ = 0;
     if (!Entrada_Presente(Codigo_Recebimento_De(resposta), ajustes_.historico))
         Registrar(resposta);
     if (reimprimir == Resposta::Sim) {
-        Ponteiro_Padrao();
+        janela_.Ponteiro_Espera(false);
         janela_.Mostrar_Reimpressao(Codigo_Recebimento_De(resposta));
     }
 }
 
 void Comando_Transmitir::Encerrar_Conexao()
 {
-    Ponteiro_Padrao();
+    janela_.Ponteiro_Espera(false);
     Socketout &sock = janela_.Socket();
     if (sock.Conectado())
         sock.Fechar_Conexao();
@@ -242,32 +247,19 @@ void Comando_Transmitir::Registrar(const std::string &resposta)
     const int32_t totais[5] = {declaracao_.Total_1, declaracao_.Total_2, declaracao_.Total_3, declaracao_.Total_4,
                                declaracao_.Total_5};
     std::copy(std::begin(totais), std::end(totais), d.totais);
-    Dados_Recibo = Montar_Recibo(d);
+    recibo_ = Montar_Recibo(d);
+    janela_.Guardar_Recibo(recibo_);
     try {
-        Gravar_Historico(Dados_Recibo, ajustes_.historico);
+        Gravar_Historico(recibo_, ajustes_.historico);
     } catch (const Erro_Execucao &e) {
-        Caixa_Mensagem(Mensagem::Historico_Nao_Gravado(e.descricao), Icone::Exclamacao, Botoes::Ok);
+        janela_.Avisar(Mensagem::Historico_Nao_Gravado(e.descricao), Icone::Exclamacao);
     }
 }
 
 void Comando_Transmitir::Estado_Recibo()
 {
     Registrar(resposta_);
-    janela_.Habilitar(Controle::cmdTransmitir, true);
-    janela_.Definir_Legenda(Controle::cmdTransmitir, Visualizar);
-    janela_.Mostrar(Controle::txtPercentual, false);
-    janela_.Definir_Altura_Janela(5532);
-    janela_.Definir_Topo(Controle::cmdTransmitir, 4680);
-    janela_.Definir_Topo(Controle::cmdSair, 4680);
-    janela_.Definir_Topo(Controle::Text1, 3960);
-    janela_.Definir_Topo(Controle::Label1, 3960);
-    janela_.Mostrar(Controle::Label2, true);
-    janela_.Mostrar(Controle::Label3, true);
-    janela_.Definir_Legenda(Controle::Label3,
-                            QStringLiteral("Código do Recebimento: ") + De_1252(Codigo_Recebimento_De(resposta_)));
-    janela_.Mostrar(Controle::cmb_print, true);
-    janela_.Mostrar(Controle::Label13, true);
-    janela_.Mostrar(Controle::cmdImprimir, true);
+    janela_.Entrar_Estado_Recibo(De_1252(Codigo_Recebimento_De(resposta_)));
     janela_.Processar_Eventos();
     janela_.Habilitar(Controle::cmdSair, true);
 }
@@ -275,8 +267,8 @@ void Comando_Transmitir::Estado_Recibo()
 void Comando_Transmitir::Falha(int numero, const QString &descricao)
 {
     const Aviso_Falha aviso = Aviso_Para_Falha(numero, descricao);
-    Caixa_Mensagem(aviso.texto, aviso.icone, Botoes::Ok);
-    Ponteiro_Padrao();
+    janela_.Avisar(aviso.texto, aviso.icone);
+    janela_.Ponteiro_Espera(false);
     arquivo_.reset();
     janela_.Fechar();
     janela_.Processar_Eventos();

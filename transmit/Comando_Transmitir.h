@@ -27,6 +27,9 @@ public:
     // What the checks found, kept after the press (the window's members in the original program).
     const Dados_Declaracao &Declaracao() const { return declaracao_; }
     int16_t Transmissao_OK() const { return transmissao_ok_; }
+    const std::string &Resposta_Servidor() const { return resposta_; }
+    // The receipt record built by this press (accepted, or already delivered); empty otherwise.
+    const std::string &Recibo() const { return recibo_; }
 
 private:
     struct Fecha_Arquivo { void operator()(std::FILE *f) const { std::fclose(f); } };
@@ -55,4 +58,5 @@ private:
     int16_t transmissao_ok_ = 0;
     int16_t envio_encerrado_ = 0;
     std::string resposta_; // Resposta_Servidor
+    std::string recibo_;
 };

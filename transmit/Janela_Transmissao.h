@@ -1,5 +1,9 @@
 #pragma once
-// What the transmit command asks of its window: the chooser's choice and the controls it changes.
+// What the transmit command asks of whoever drives it: the chooser's choice, the controls it
+// changes, its questions and notices, and the receipt state. The transmit window answers through
+// the message box and lays itself out; a batch answers by policy.
+#include "app/cis/CIS_000.h"
+
 #include <QFile>
 #include <QString>
 #include <string>
@@ -29,8 +33,21 @@ public:
     virtual void Definir_Legenda(Controle c, const QString &texto) = 0;
     virtual void Habilitar(Controle c, bool sim) = 0;
     virtual void Mostrar(Controle c, bool sim) = 0;
-    virtual void Definir_Topo(Controle c, int twips) = 0;
-    virtual void Definir_Altura_Janela(int twips) = 0;
+
+    // Questions (Yes/No) and notices (OK) of the command, with their icons.
+    virtual Resposta Perguntar(const QString &texto, Icone icone) = 0;
+    virtual void Avisar(const QString &texto, Icone icone) = 0;
+    virtual void Ponteiro_Espera(bool sim) = 0; // the hourglass, or back to the default
+
+    // The receipt record built from an accepted or already-delivered reply.
+    virtual void Guardar_Recibo(const std::string &registro) = 0;
+    // After an accepted delivery: preview, print and close are offered; `codigo` has eight digits.
+    virtual void Entrar_Estado_Recibo(const QString &codigo) = 0;
+
+    // Block `bloco` of `total` has gone; the progress text follows.
+    virtual void Bloco_Enviado(int bloco, int total) { static_cast<void>(bloco), static_cast<void>(total); }
+    // Asked before each block: true ends the transmission as the user's abandonment would.
+    virtual bool Interromper() { return false; }
 
     // Components the window carries.
     virtual Socketout &Socket() = 0;

@@ -7,6 +7,7 @@
 #include "history/frmReimpressao.h"
 #include "history/Historico.h"
 #include "intake/janela/frmInicio.h"
+#include "intake/janela/frmLote.h"
 #include "platform/Ajuda.h"
 
 #include <QApplication>
@@ -58,6 +59,10 @@ void frmPrincipal::Criar_Menus()
         connect(a, &QAction::triggered, this, [this, i] { mnuAcao_Click(i); });
         mnuAcao[size_t(i)] = a;
     }
+    // Batch delivery, right after the reprint item.
+    mnuLote = new QAction(QStringLiteral("Transmitir &Vários Arquivos"), mnuCad);
+    mnuCad->insertAction(mnuAcao[2], mnuLote);
+    connect(mnuLote, &QAction::triggered, this, [this] { frmLote::Mostrar(this); });
     connect(mnuCad, &QMenu::aboutToShow, this, &frmPrincipal::mnuCad_Click);
 
     mnuAjuda = menuBar()->addMenu(QStringLiteral("A&juda"));

@@ -19,6 +19,7 @@ public:
 
     QMenu *mnuCad;                   // "&Ação"
     std::array<QAction *, 4> mnuAcao; // transmit, reprint, separator, exit
+    QAction *mnuLote;                // "Transmitir &Vários Arquivos", after the reprint item
     QMenu *mnuAjuda;                 // "A&juda"
     QAction *mnuHelp;
     QAction *mnuTraco;

@@ -6,6 +6,7 @@
 #include "intake/Lista_Pastas.h"
 #include "intake/Lista_Unidades.h"
 #include "intake/janela/frmInicio.h"
+#include "intake/janela/frmInicio_estado_recibo.h"
 #include "receipt/frmVisualizar.h"
 
 #include <QComboBox>
@@ -92,6 +93,25 @@ void frmInicio_Janela::Definir_Topo(Controle c, int twips)
 }
 
 void frmInicio_Janela::Definir_Altura_Janela(int twips) { f_.setFixedHeight(Twips_Y(twips)); }
+
+Resposta frmInicio_Janela::Perguntar(const QString &texto, Icone icone)
+{
+    return Caixa_Mensagem(texto, icone, Botoes::SimNao);
+}
+
+void frmInicio_Janela::Avisar(const QString &texto, Icone icone) { Caixa_Mensagem(texto, icone, Botoes::Ok); }
+
+void frmInicio_Janela::Ponteiro_Espera(bool sim)
+{
+    if (sim)
+        Ponteiro_Ampulheta();
+    else
+        Ponteiro_Padrao();
+}
+
+void frmInicio_Janela::Guardar_Recibo(const std::string &registro) { Dados_Recibo = registro; }
+
+void frmInicio_Janela::Entrar_Estado_Recibo(const QString &codigo) { Aplicar_Estado_Recibo(*this, codigo); }
 
 Socketout &frmInicio_Janela::Socket() { return *f_.Socketout_; }
 

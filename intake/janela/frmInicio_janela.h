@@ -20,8 +20,14 @@ public:
     void Definir_Legenda(Controle c, const QString &texto) override;
     void Habilitar(Controle c, bool sim) override;
     void Mostrar(Controle c, bool sim) override;
-    void Definir_Topo(Controle c, int twips) override;
-    void Definir_Altura_Janela(int twips) override;
+    void Definir_Topo(Controle c, int twips);
+    void Definir_Altura_Janela(int twips);
+
+    Resposta Perguntar(const QString &texto, Icone icone) override;
+    void Avisar(const QString &texto, Icone icone) override;
+    void Ponteiro_Espera(bool sim) override;
+    void Guardar_Recibo(const std::string &registro) override;
+    void Entrar_Estado_Recibo(const QString &codigo) override;
 
     Socketout &Socket() override;
     Zip &Compactador() override;

@@ -5,6 +5,7 @@
 #include "app/shell/frmSobre.h"
 #include "app/shell/frmSuporte.h"
 #include "intake/janela/frmInicio.h"
+#include "intake/janela/frmLote.h"
 #include "tests/common/Janela_Modal.h"
 #include "tests/common/RoteiroMensagens.h"
 
@@ -55,6 +56,7 @@ private slots:
     void sobre_uma_so_e_nova_depois_do_ok();
     void suporte_uma_so_e_nova_depois_do_ok();
     void janela_de_transmissao_comeca_do_zero_a_cada_abertura();
+    void varios_arquivos_abre_a_janela_do_lote_modal();
     void sair_termina_sem_perguntar();
     void fechar_a_janela_termina_o_programa();
     void ajuda_sem_arquivo_nao_mostra_nada();
@@ -87,7 +89,9 @@ void TstPrincipal::legendas_e_letras_de_acesso()
     QCOMPARE(topo, QStringList({QStringLiteral("&Ação"), QStringLiteral("A&juda")}));
     QCOMPARE(Legendas(w.mnuCad), QStringList({QStringLiteral("&Transmitir Pela Internet"),
                                               QStringLiteral("&Reimprimir Recibo de Transmissão"),
+                                              QStringLiteral("Transmitir &Vários Arquivos"),
                                               QStringLiteral("-"), QStringLiteral("&Sair")}));
+    QCOMPARE(w.mnuLote, w.mnuCad->actions().at(2));
     QCOMPARE(Legendas(w.mnuAjuda),
              QStringList({QStringLiteral("&Manual do Usuário"), QStringLiteral("-"),
                           QStringLiteral("Suporte &Técnico"), QStringLiteral("&Sobre...")}));
@@ -254,6 +258,22 @@ void TstPrincipal::ajuda_sem_arquivo_nao_mostra_nada()
     w.mnuHelp_Click();
     QVERIFY(roteiro.vistas().empty());
     QCOMPARE(QApplication::topLevelWidgets().size(), antes);
+}
+
+void TstPrincipal::varios_arquivos_abre_a_janela_do_lote_modal()
+{
+    frmPrincipal w;
+    w.show();
+    bool vista = false;
+    Quando_Modal([&](QWidget *m) {
+        auto *lote = qobject_cast<frmLote *>(m);
+        QVERIFY(lote);
+        vista = lote->isModal();
+        lote->cmdSair->click();
+    });
+    w.mnuLote->trigger();
+    QVERIFY(vista);
+    QVERIFY(!QApplication::activeModalWidget());
 }
 
 QTEST_MAIN(TstPrincipal)

@@ -48,10 +48,8 @@ void TstPacote::initTestCase()
 // builds it.
 QStringList TstPacote::Programas() const
 {
-    QStringList p = {QStringLiteral("zeltanet"), QStringLiteral("zelta-servidor"), QStringLiteral("zelta-declaracao")};
-    if (QFileInfo::exists(Caminho(QStringLiteral("usr/bin/zelta-transmitir"))))
-        p << QStringLiteral("zelta-transmitir");
-    return p;
+    return {QStringLiteral("zeltanet"), QStringLiteral("zelta-servidor"), QStringLiteral("zelta-declaracao"),
+            QStringLiteral("zelta-transmitir")};
 }
 
 QString TstPacote::Campo(const QString &nome) const

@@ -2,6 +2,7 @@
 // A transmit window without widgets: keeps each control's state and logs what the command does.
 #include "platform/Socketout.h"
 #include "platform/Zip.h"
+#include "intake/janela/frmInicio_estado_recibo.h"
 #include "transmit/Janela_Transmissao.h"
 #include "transmit/Relogio.h"
 #include "Relogio_Rapido.h"
@@ -47,8 +48,15 @@ public:
         log << QStringLiteral("habilitar %1 %2").arg(int(c)).arg(sim);
     }
     void Mostrar(Controle c, bool sim) override { controles[c].visivel = sim; }
-    void Definir_Topo(Controle c, int twips) override { controles[c].topo = twips; }
-    void Definir_Altura_Janela(int twips) override { altura = twips; }
+    void Definir_Topo(Controle c, int twips) { controles[c].topo = twips; }
+    void Definir_Altura_Janela(int twips) { altura = twips; }
+
+    // Questions and notices as the transmit window shows them, so the scripted boxes see them.
+    Resposta Perguntar(const QString &t, Icone i) override { return Caixa_Mensagem(t, i, Botoes::SimNao); }
+    void Avisar(const QString &t, Icone i) override { Caixa_Mensagem(t, i, Botoes::Ok); }
+    void Ponteiro_Espera(bool sim) override { sim ? Ponteiro_Ampulheta() : Ponteiro_Padrao(); }
+    void Guardar_Recibo(const std::string &registro) override { Dados_Recibo = registro; }
+    void Entrar_Estado_Recibo(const QString &codigo) override { Aplicar_Estado_Recibo(*this, codigo); }
 
     Socketout &Socket() override { return *socket; }
     Zip &Compactador() override { return *zip; }

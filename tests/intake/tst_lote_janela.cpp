@@ -1,0 +1,119 @@
+// The batch window with two validated files and one the checks refuse, delivered to the local
+// reception server with a fast clock while the window keeps handling events.
+#include "tests/common/Declaracao_Teste.h"
+#include "tests/common/RoteiroMensagens.h"
+#include "tests/transmit/Relogio_Rapido.h"
+#include "tests/transmit/Servidor_Local.h"
+
+#include "history/Historico.h"
+#include "intake/janela/frmLote.h"
+#include "receipt/Recibo_Pdf.h"
+#include "transmit/Mensagens.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void Gerar(const QString &pasta, const std::string &nome, const std::string &empresa, bool validar = true)
+{
+    Opcoes_Geracao o = Declaracao_Padrao(QDir(pasta).filePath(QString::fromStdString(nome)).toStdString());
+    o.razao_social = empresa;
+    o.validar = validar;
+    Gerar_Arquivo(o);
+}
+
+QString Celula(const frmLote &j, int linha, frmLote::Coluna c)
+{
+    const QTableWidgetItem *i = j.grdArquivos->item(linha, c);
+    return i ? i->text() : QString();
+}
+} // namespace
+
+class TstLoteJanela : public QObject {
+    Q_OBJECT
+private slots:
+    void dois_arquivos_entregues_e_seus_recibos()
+    {
+        QTemporaryDir trabalho, declaracoes;
+        const QString anterior = QDir::currentPath();
+        QDir::setCurrent(trabalho.path());
+        Gerar(declaracoes.path(), "A.MOV", "EMPRESA A");
+        Gerar(declaracoes.path(), "B.MOV", "EMPRESA B");
+        Gerar(declaracoes.path(), "NV.MOV", "EMPRESA NV", false);
+
+        Servidor_Local s;
+        frmLote j;
+        j.Ajustes_.servidor = "127.0.0.1";
+        j.Ajustes_.porta = s.porta;
+        j.Ajustes_.paralelas = 2;
+        j.Ajustes_.novo_relogio = [] { return std::make_unique<Relogio_Rapido>(); };
+        j.show();
+        j.Abrir_Pasta(declaracoes.path());
+
+        // The reading of each file; only the validated ones come ticked.
+        QCOMPARE(j.grdArquivos->rowCount(), 3);
+        QCOMPARE(Celula(j, 0, frmLote::Arquivo), QString("A.MOV"));
+        QCOMPARE(Celula(j, 0, frmLote::Identificador), QString("11222333000181"));
+        QCOMPARE(Celula(j, 0, frmLote::Empresa), QString("EMPRESA A"));
+        QCOMPARE(Celula(j, 0, frmLote::Competencia), QString("03/2024"));
+        QCOMPARE(Celula(j, 0, frmLote::Tipo), QString("Movimento"));
+        QCOMPARE(Celula(j, 0, frmLote::Validacao), QString("Validado"));
+        QCOMPARE(Celula(j, 2, frmLote::Validacao), QString("Não validado pelo PGV"));
+        QCOMPARE(j.grdArquivos->item(0, frmLote::Arquivo)->checkState(), Qt::Checked);
+        QCOMPARE(j.grdArquivos->item(2, frmLote::Arquivo)->checkState(), Qt::Unchecked);
+
+        // "Não" at the one confirmation sends nothing.
+        RoteiroMensagens r;
+        j.cmdTransmitir->click();
+        QCOMPARE(r.textos(), QStringList{Mensagem::Confirmacao_03});
+        QVERIFY(!j.Em_Andamento());
+
+        // "Sim": the press returns at once and the window handles events while the batch runs.
+        r.responder(Resposta::Sim);
+        QSignalSpy fim(&j, &frmLote::Lote_Concluido);
+        j.cmdTransmitir->click();
+        QVERIFY(j.Em_Andamento());
+        QCOMPARE(j.cmdTransmitir->text(), QString("&Parar"));
+        QVERIFY(!j.cmdSair->isEnabled());
+        j.close(); // ignored while it runs
+        QVERIFY(j.isVisible());
+        QVERIFY(fim.wait(60000));
+
+        QVERIFY(!j.Em_Andamento());
+        QCOMPARE(r.textos().size(), 2); // nothing asked during the deliveries
+        for (int l : {0, 1}) {
+            QCOMPARE(Celula(j, l, frmLote::Andamento), QString("Concluído"));
+            QVERIFY2(Celula(j, l, frmLote::Resultado).startsWith("Aceito, código "),
+                     qPrintable(Celula(j, l, frmLote::Resultado)));
+        }
+        QVERIFY(Celula(j, 2, frmLote::Resultado).isEmpty());
+        QCOMPARE(Ler_Historico().total, 2);
+        QCOMPARE(j.cmdTransmitir->text(), QString("&Transmitir"));
+        QVERIFY(j.cmdRecibos->isEnabled() && j.cmdSair->isEnabled());
+
+        // Both receipts in one go.
+        QString erro;
+        QCOMPARE(j.Gravar_Recibos(trabalho.filePath("recibos"), &erro), 2);
+        for (const std::string &registro : Ler_Historico().entradas)
+            QVERIFY(QFile::exists(trabalho.filePath("recibos/" + QString::fromStdString(Nome_Arquivo_Recibo(registro)))));
+
+        // Ticking the refused file too: its message shows on its row, the others were sent before.
+        j.grdArquivos->item(2, frmLote::Arquivo)->setCheckState(Qt::Checked);
+        r.responder(Resposta::Sim);
+        j.cmdTransmitir->click();
+        QVERIFY(fim.wait(60000));
+        QCOMPARE(Celula(j, 2, frmLote::Resultado), Mensagem_15);
+        QVERIFY(Celula(j, 0, frmLote::Resultado).startsWith("Já transmitido, código "));
+        QCOMPARE(Ler_Historico().total, 2);
+        QDir::setCurrent(anterior);
+    }
+};
+
+QTEST_MAIN(TstLoteJanela)
+#include "tst_lote_janela.moc"

@@ -1,0 +1,167 @@
+// zelta-transmitir run as a program against the local reception server, with the real clock:
+// its command line, confirmation, output, receipts and exit statuses.
+#include "Servidor_Local.h"
+
+#include "history/Historico.h"
+#include "receipt/Recibo_Pdf.h"
+#include "tests/common/Declaracao_Teste.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+namespace {
+struct Execucao {
+    int status = -1;
+    QString saida, erros;
+};
+
+Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {})
+{
+    QProcess p;
+    p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir", argumentos);
+    Execucao e;
+    if (!p.waitForStarted(10000))
+        return e;
+    p.write(entrada);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(120000))
+        return e;
+    e.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    e.saida = QString::fromLocal8Bit(p.readAllStandardOutput());
+    e.erros = QString::fromLocal8Bit(p.readAllStandardError());
+    return e;
+}
+
+void Gerar(const std::string &nome, const std::string &empresa, bool validar = true)
+{
+    Opcoes_Geracao o = Declaracao_Padrao(nome);
+    o.razao_social = empresa;
+    o.validar = validar;
+    Gerar_Arquivo(o);
+}
+} // namespace
+
+class TstFerramentaTransmitir : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir pasta_;
+    QString anterior_;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(pasta_.isValid());
+        anterior_ = QDir::currentPath();
+        QDir::setCurrent(pasta_.path());
+    }
+    void cleanupTestCase() { QDir::setCurrent(anterior_); }
+
+    void linha_de_comando_errada_e_ajuda()
+    {
+        const Execucao ajuda = Rodar({"--help"});
+        QCOMPARE(ajuda.status, 0);
+        QVERIFY(ajuda.saida.startsWith("Uso: zelta-transmitir"));
+        for (const char *o : {"--servidor", "--porta", "--paralelas", "--recibos", "--espera", "--sim"})
+            QVERIFY2(ajuda.saida.contains(o), o);
+
+        for (const QStringList &errada : {QStringList{}, QStringList{"--sim"}, QStringList{"--paralelas", "9", "A.MOV"},
+                                          QStringList{"--paralelas", "0", "A.MOV"}, QStringList{"--porta", "x", "A.MOV"},
+                                          QStringList{"--espera", "-1", "A.MOV"}, QStringList{"--nada", "A.MOV"}}) {
+            const Execucao e = Rodar(errada);
+            QVERIFY2(e.status == 2, qPrintable(errada.join(' ')));
+            QVERIFY(!e.erros.isEmpty());
+        }
+    }
+
+    void nao_confirmado_nada_envia()
+    {
+        Gerar("N.MOV", "EMPRESA N");
+        const Execucao e = Rodar({"--servidor", "127.0.0.1", "--porta", "1", "N.MOV"}, "n\n");
+        QCOMPARE(e.status, 1);
+        QVERIFY(e.saida.startsWith("03 - Esta operação irá transmitir os dados pela Internet.\n"));
+        QVERIFY(!e.saida.contains("N.MOV"));
+        QVERIFY(!Historico_Existe());
+    }
+
+    void entregas_recibos_e_resultados()
+    {
+        Servidor_Local s;
+        const QString porta = QString::number(s.porta);
+        Gerar("A.MOV", "EMPRESA A");
+        Gerar("B.MOV", "EMPRESA B");
+        Gerar("NV.MOV", "EMPRESA NV", false);
+
+        // Confirmed at the question; both accepted, their receipts written.
+        const Execucao e = Rodar({"--servidor", "127.0.0.1", "--porta", porta, "--paralelas", "2", "--recibos",
+                                  "recibos", "A.MOV", "B.MOV"},
+                                 "s\n");
+        QVERIFY2(e.status == 0, qPrintable(e.saida + e.erros));
+        const Leitura_Historico h = Ler_Historico();
+        QCOMPARE(h.total, 2);
+        for (const std::string &registro : h.entradas) {
+            const QString pdf = "recibos/" + QString::fromStdString(Nome_Arquivo_Recibo(registro));
+            QFile f(pdf);
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(pdf));
+            QVERIFY(f.read(5) == "%PDF-");
+        }
+        // Without a terminal: one plain line per event, then the summary.
+        const QStringList linhas = e.saida.split('\n');
+        QVERIFY(linhas.contains("A.MOV: bloco 1 de 1 enviado"));
+        QVERIFY(linhas.contains("B.MOV: aguardando resposta do servidor"));
+        QVERIFY(e.saida.contains(QRegularExpression("\nA.MOV: Aceito, código \\d{8}\n")));
+        QVERIFY(e.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +Aceito, código \\d{8}\n")));
+        QVERIFY(!e.saida.contains("\033"));
+
+        // Already delivered, and a file the checks refuse: the batch goes on, the status says so.
+        const Execucao f = Rodar({"--servidor", "127.0.0.1", "--porta", porta, "--sim", "--paralelas", "2", "NV.MOV",
+                                  "A.MOV"});
+        QCOMPARE(f.status, 1);
+        QVERIFY(f.saida.contains("\nA.MOV: 08 - Este arquivo já foi transmitido anteriormente. Com o Código"));
+        QVERIFY(f.saida.contains("Deseja reimprimir o recibo? [Não]\n"));
+        QVERIFY(f.saida.contains(QRegularExpression(
+            "\nNV.MOV +EMPRESA NV +03/2024 +15 - O arquivo escolhido para transmissão ainda não foi validado")));
+        QVERIFY(f.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +Já transmitido, código \\d{8}\n")));
+        QCOMPARE(Ler_Historico().total, 2);
+
+        // Only files already delivered: success.
+        QCOMPARE(Rodar({"--servidor", "127.0.0.1", "--porta", porta, "--sim", "B.MOV"}).status, 0);
+    }
+
+    void ctrl_c_nao_inicia_mais_arquivos()
+    {
+        Servidor_Local s;
+        QFile::remove("Zelta.ret");
+        Gerar("C1.MOV", "EMPRESA C1");
+        Gerar("C2.MOV", "EMPRESA C2");
+        Gerar("C3.MOV", "EMPRESA C3");
+        QProcess p;
+        p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir",
+                {"--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim", "C1.MOV", "C2.MOV", "C3.MOV"});
+        QVERIFY(p.waitForStarted(10000));
+        // Interrupted once the first file's only block has gone: it still takes its reply.
+        QByteArray saida;
+        while (!saida.contains("C1.MOV: bloco 1 de 1 enviado") && p.waitForReadyRead(30000))
+            saida += p.readAllStandardOutput();
+        QVERIFY(saida.contains("C1.MOV: bloco 1 de 1 enviado"));
+        ::kill(static_cast<pid_t>(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(60000));
+        saida += p.readAllStandardOutput();
+        QCOMPARE(p.exitCode(), 1);
+        QVERIFY(p.readAllStandardError().contains("Interrompido"));
+        const QString texto = QString::fromLocal8Bit(saida);
+        QVERIFY2(texto.contains(QRegularExpression("\nC1.MOV +EMPRESA C1 +03/2024 +Aceito, código \\d{8}\n")),
+                 qPrintable(texto));
+        for (const char *nome : {"C2.MOV", "C3.MOV"})
+            QVERIFY(texto.contains(QRegularExpression(QString("\n%1 +Não transmitido \\(interrompido\\)\n").arg(nome))));
+        QFile h("Zelta.ret");
+        QVERIFY(h.open(QIODevice::ReadOnly));
+        QCOMPARE(h.size(), qint64(181)); // one whole line
+    }
+};
+
+QTEST_GUILESS_MAIN(TstFerramentaTransmitir)
+#include "tst_ferramenta_transmitir.moc"

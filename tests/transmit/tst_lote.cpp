@@ -1,0 +1,281 @@
+// Batch delivery: the transmit command driven by the batch's answers, against the local
+// reception server with a fast clock, one file after another and several at once.
+#include "Relogio_Rapido.h"
+#include "Servidor_Local.h"
+
+#include "history/Historico.h"
+#include "receipt/Registro_Recibo.h"
+#include "tests/common/Declaracao_Teste.h"
+#include "transmit/Lote.h"
+#include "transmit/Mensagens.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <set>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+std::string Gerar(const std::string &nome, const std::string &empresa, bool validar = true)
+{
+    Opcoes_Geracao o = Declaracao_Padrao(nome);
+    o.razao_social = empresa;
+    o.validar = validar;
+    Gerar_Arquivo(o);
+    return nome;
+}
+
+struct Registro_Eventos {
+    std::vector<Evento_Entrega> eventos; // texts and counts; the result pointers are not kept
+    void operator()(const Evento_Entrega &e)
+    {
+        eventos.push_back(e);
+        eventos.back().resultado = nullptr;
+    }
+    QStringList Mensagens(size_t indice) const
+    {
+        QStringList m;
+        for (const Evento_Entrega &e : eventos)
+            if (e.indice == indice && e.tipo == Evento_Entrega::Mensagem)
+                m << e.texto;
+        return m;
+    }
+};
+
+long long Linhas_Historico() { return Historico_Existe() ? Ler_Historico().total : 0; }
+} // namespace
+
+class TstLote : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir pasta_;
+    QString anterior_;
+    std::atomic<bool> nunca_{false};
+
+    static Ajustes_Lote Ajustes(uint16_t porta, int paralelas = 1)
+    {
+        Ajustes_Lote a;
+        a.servidor = "127.0.0.1";
+        a.porta = porta;
+        a.paralelas = paralelas;
+        a.novo_relogio = [] { return std::make_unique<Relogio_Rapido>(); };
+        return a;
+    }
+
+    std::vector<Resultado_Entrega> Lote(const std::vector<std::string> &arquivos, const Ajustes_Lote &a,
+                                        Registro_Eventos *eventos = nullptr)
+    {
+        Registro_Eventos descartados;
+        Registro_Eventos &r = eventos ? *eventos : descartados;
+        return Transmitir_Lote(arquivos, a, [&](const Evento_Entrega &e) { r(e); }, nunca_);
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(pasta_.isValid());
+        QDir(pasta_.path()).removeRecursively();
+        QDir().mkpath(pasta_.path());
+        anterior_ = QDir::currentPath();
+        QDir::setCurrent(pasta_.path());
+    }
+    void cleanup() { QDir::setCurrent(anterior_); }
+
+    void aceitas_recusadas_pelas_verificacoes_e_ja_entregues()
+    {
+        Servidor_Local s;
+        const std::vector<std::string> arquivos{Gerar("A.MOV", "EMPRESA A"), Gerar("NV.MOV", "EMPRESA N", false),
+                                                Gerar("B.MOV", "EMPRESA B")};
+        Registro_Eventos ev;
+        const auto r = Lote(arquivos, Ajustes(s.porta), &ev);
+        QCOMPARE(r.size(), size_t(3));
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Aceita);
+        QCOMPARE(r[1].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(r[1].mensagem, Mensagem_15);
+        QCOMPARE(r[2].situacao, Situacao_Entrega::Aceita); // the batch went on after the refusal
+        QVERIFY(!Lote_Bem_Sucedido(r));
+
+        // The records are the history's lines; the declaration read is reported for the summary.
+        const Leitura_Historico h = Ler_Historico();
+        QCOMPARE(h.total, 2);
+        QCOMPARE(h.entradas[0], r[0].registro);
+        QCOMPARE(h.entradas[1], r[2].registro);
+        QCOMPARE(Recibo::Codigo_Recebimento(r[0].registro), r[0].codigo);
+        QCOMPARE(r[2].declaracao.Razao_Social.substr(0, 9), std::string("EMPRESA B"));
+        QCOMPARE(r[2].declaracao.Mes_Competencia + r[2].declaracao.Ano_Competencia, std::string("032024"));
+
+        // Progress: block counts and the wait for the reply; 03 was the driver's to ask.
+        QVERIFY(ev.Mensagens(0).isEmpty());
+        QCOMPARE(ev.Mensagens(1), QStringList{Mensagem_15});
+        int blocos = 0, aguardando = 0;
+        for (const Evento_Entrega &e : ev.eventos)
+            if (e.indice == 0) {
+                blocos += e.tipo == Evento_Entrega::Bloco && e.bloco == e.total;
+                aguardando += e.tipo == Evento_Entrega::Aguardando;
+            }
+        QCOMPARE(blocos, 1);
+        QCOMPARE(aguardando, 1);
+
+        // Again: message 08, answered without the reprint window, and nothing appended.
+        Registro_Eventos ev2;
+        const auto de_novo = Lote({arquivos[0], arquivos[2]}, Ajustes(s.porta), &ev2);
+        QCOMPARE(de_novo[0].situacao, Situacao_Entrega::Ja_Entregue);
+        QCOMPARE(de_novo[0].codigo, r[0].codigo);
+        QVERIFY(ev2.Mensagens(0).value(0).startsWith("08 - "));
+        QCOMPARE(ev2.eventos.back().tipo, Evento_Entrega::Fim);
+        QVERIFY(Lote_Bem_Sucedido(de_novo));
+        QCOMPARE(Linhas_Historico(), 2);
+
+        // Missing from the history: the delivery made before is recorded.
+        QVERIFY(QFile::remove("Zelta.ret"));
+        const auto sem_historico = Lote({arquivos[2]}, Ajustes(s.porta));
+        QCOMPARE(sem_historico[0].situacao, Situacao_Entrega::Ja_Entregue);
+        QCOMPARE(Ler_Historico().entradas, std::vector<std::string>{sem_historico[0].registro});
+        QCOMPARE(Recibo::Codigo_Recebimento(sem_historico[0].registro), r[2].codigo);
+    }
+
+    void respostas_que_recusam_data()
+    {
+        QTest::addColumn<QString>("resposta");
+        QTest::addColumn<QString>("mensagem");
+        QTest::newRow("9") << "9" << Mensagem::Abortada_06;
+        QTest::newRow("8") << "8" << Mensagem::Descompactacao_07;
+        QTest::newRow("6") << "6032024" << Mensagem::Competencia_Anterior_17;
+        QTest::newRow("5") << "5082024"
+                           << "18 - Transferência cancelada. O arquivo enviado é da competência 03/2024. "
+                              "Estamos recebendo arquivos referentes ao mês 08 e ano 2024";
+        QTest::newRow("curta ao ultimo bloco") << "OK" << QString();
+    }
+
+    void respostas_que_recusam()
+    {
+        QFETCH(QString, resposta);
+        QFETCH(QString, mensagem);
+        servidor::Opcoes o;
+        o.resposta_fixa = resposta.toStdString();
+        Servidor_Local s(o);
+        const auto r = Lote({Gerar("A.MOV", "EMPRESA A")}, Ajustes(s.porta));
+        if (mensagem.isEmpty()) { // no rule matches: the reply counts as the receipt
+            QCOMPARE(r[0].situacao, Situacao_Entrega::Aceita);
+            QCOMPARE(Linhas_Historico(), 1);
+            return;
+        }
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(r[0].mensagem, mensagem);
+        QVERIFY(r[0].registro.empty());
+        QVERIFY(!Historico_Existe());
+    }
+
+    void servidor_calado_espera_ate_o_limite()
+    {
+        servidor::Opcoes o;
+        o.sem_resposta = true;
+        Servidor_Local s(o);
+        Ajustes_Lote a = Ajustes(s.porta);
+        a.espera_maxima_s = 5 * 60; // the 05 questions come about every 110 seconds of waiting
+        Registro_Eventos ev;
+        const auto r = Lote({Gerar("A.MOV", "EMPRESA A")}, a, &ev);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(ev.Mensagens(0), (QStringList{Mensagem::Demora_05, Mensagem::Demora_05, Mensagem::Demora_05,
+                                               Mensagem::Abortada_06}));
+        std::vector<Resposta> respostas;
+        for (const Evento_Entrega &e : ev.eventos)
+            if (e.tipo == Evento_Entrega::Mensagem && e.texto == Mensagem::Demora_05)
+                respostas.push_back(e.resposta);
+        QCOMPARE(respostas, (std::vector<Resposta>{Resposta::Sim, Resposta::Sim, Resposta::Nao}));
+        QVERIFY(!Historico_Existe());
+    }
+
+    void falhas_de_rede_nao_param_o_lote()
+    {
+        Servidor_Local s;
+        Ajustes_Lote a = Ajustes(s.porta);
+        a.servidor = "servidor-zelta.invalid";
+        const auto r = Lote({Gerar("A.MOV", "EMPRESA A"), Gerar("ABCDEFGHI.MOV", "EMPRESA B")}, a);
+        QVERIFY2(r[0].mensagem.startsWith("12 - "), qPrintable(r[0].mensagem));
+        QVERIFY(r[1].mensagem.startsWith("12 - "));
+        QCOMPARE(r[1].situacao, Situacao_Entrega::Recusada);
+
+        servidor::Opcoes reset;
+        reset.reset_apos = 1;
+        Servidor_Local sr(reset);
+        const auto nome_longo = Lote({"ABCDEFGHI.MOV"}, Ajustes(sr.porta));
+        QVERIFY(nome_longo[0].mensagem.startsWith("Erro não tratado: 5  -  "));
+        QVERIFY(!Historico_Existe());
+    }
+
+    void interrompido_nao_inicia_mais_arquivos()
+    {
+        Servidor_Local s;
+        std::atomic<bool> parar{false};
+        std::vector<std::string> arquivos;
+        for (int i = 0; i < 4; ++i)
+            arquivos.push_back(Gerar("I" + std::to_string(i) + ".MOV", "EMPRESA I" + std::to_string(i)));
+        // Stopped as soon as the first file's first block has gone: that delivery still takes
+        // its reply; no other file starts.
+        const auto r = Transmitir_Lote(arquivos, Ajustes(s.porta), [&](const Evento_Entrega &e) {
+            if (e.tipo == Evento_Entrega::Bloco)
+                parar = true;
+        }, parar);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Aceita);
+        for (size_t i = 1; i < r.size(); ++i)
+            QCOMPARE(r[i].situacao, Situacao_Entrega::Na_Fila);
+        QCOMPARE(Linhas_Historico(), 1);
+    }
+
+    void oito_ao_mesmo_tempo_e_outro_programa_no_mesmo_historico()
+    {
+        Servidor_Local s;
+        std::vector<std::string> arquivos;
+        for (int i = 0; i < 8; ++i)
+            arquivos.push_back(Gerar("P" + std::to_string(i) + ".MOV", "EMPRESA P" + std::to_string(i)));
+
+        // Another program appends to the same history meanwhile.
+        const std::string alheio(179, 'Z');
+        constexpr int Linhas_Alheias = 300;
+        const pid_t filho = ::fork();
+        QVERIFY(filho >= 0);
+        if (filho == 0) {
+            int ok = 0;
+            for (int i = 0; i < Linhas_Alheias; ++i) {
+                try {
+                    Gravar_Historico(alheio);
+                    ++ok;
+                } catch (...) {
+                }
+            }
+            ::_exit(ok == Linhas_Alheias ? 0 : 1);
+        }
+        const auto r = Lote(arquivos, Ajustes(s.porta, 8));
+        int estado = 0;
+        QCOMPARE(::waitpid(filho, &estado, 0), filho);
+        QVERIFY(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+
+        std::multiset<std::string> esperadas;
+        for (int i = 0; i < Linhas_Alheias; ++i)
+            esperadas.insert(alheio);
+        std::set<std::string> codigos;
+        for (const Resultado_Entrega &e : r) {
+            QCOMPARE(e.situacao, Situacao_Entrega::Aceita);
+            esperadas.insert(e.registro);
+            codigos.insert(e.codigo);
+        }
+        QCOMPARE(codigos.size(), size_t(8));
+        // Whole lines only, each one written once: 181 bytes apiece on disk.
+        QFile f("Zelta.ret");
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.size(), qint64(181) * (8 + Linhas_Alheias));
+        std::multiset<std::string> lidas;
+        while (!f.atEnd()) {
+            const QByteArray l = f.readLine();
+            QVERIFY(l.endsWith("\r\n"));
+            lidas.insert(Decodificar_Linha(l.chopped(2).toStdString()));
+        }
+        QVERIFY(lidas == esperadas);
+    }
+};
+
+QTEST_GUILESS_MAIN(TstLote)
+#include "tst_lote.moc"

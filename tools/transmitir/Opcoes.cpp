@@ -1,0 +1,79 @@
+#include "tools/transmitir/Opcoes.h"
+
+#include "transmit/Lote.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+
+namespace {
+// A whole number from `minimo` to `maximo`, or false.
+bool Numero(const QString &texto, int minimo, int maximo, int &saida)
+{
+    bool ok = false;
+    const int v = texto.toInt(&ok);
+    if (!ok || v < minimo || v > maximo)
+        return false;
+    saida = v;
+    return true;
+}
+} // namespace
+
+QString Texto_Ajuda()
+{
+    return QStringLiteral(
+        "Uso: zelta-transmitir [opções] ARQUIVO...\n"
+        "Transmite arquivos do ZELTA já validados pelo PGV, um após o outro ou vários ao mesmo tempo,\n"
+        "e registra cada entrega no arquivo \"Zelta.ret\" da pasta atual.\n"
+        "\n"
+        "Opções:\n"
+        "  --servidor HOST   máquina servidora de recepção (padrão: a do programa)\n"
+        "  --porta N         porta da máquina servidora (padrão: 2500)\n"
+        "  --paralelas K     transmite até K arquivos ao mesmo tempo, de 1 a 8 (padrão: 1)\n"
+        "  --recibos PASTA   grava o recibo de cada entrega aceita nessa pasta, em PDF\n"
+        "  --espera MIN      aguarda a resposta da máquina servidora até MIN minutos (padrão: 10)\n"
+        "  --sim             não pergunta a confirmação da transmissão\n"
+        "  -h, --help        mostra esta ajuda\n"
+        "\n"
+        "Situação de saída: 0 quando todos os arquivos foram aceitos (ou já tinham sido transmitidos),\n"
+        "1 quando algum foi recusado ou falhou, 2 quando a linha de comando está errada.\n");
+}
+
+Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos)
+{
+    Opcoes_Transmitir o;
+    QCommandLineParser p;
+    const QCommandLineOption servidor(QStringLiteral("servidor"), {}, QStringLiteral("HOST"));
+    const QCommandLineOption porta(QStringLiteral("porta"), {}, QStringLiteral("N"));
+    const QCommandLineOption paralelas(QStringLiteral("paralelas"), {}, QStringLiteral("K"));
+    const QCommandLineOption recibos(QStringLiteral("recibos"), {}, QStringLiteral("PASTA"));
+    const QCommandLineOption espera(QStringLiteral("espera"), {}, QStringLiteral("MIN"));
+    const QCommandLineOption sim(QStringLiteral("sim"), {});
+    const QCommandLineOption ajuda(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
+    p.addOptions({servidor, porta, paralelas, recibos, espera, sim, ajuda});
+    if (!p.parse(argumentos)) {
+        o.erro = p.errorText();
+        return o;
+    }
+    if (p.isSet(ajuda)) {
+        o.ajuda = true;
+        return o;
+    }
+    o.servidor = p.value(servidor).toStdString();
+    int n = 0;
+    if (p.isSet(porta)) {
+        if (!Numero(p.value(porta), 1, 65535, n))
+            o.erro = QStringLiteral("Porta inválida: %1").arg(p.value(porta));
+        o.porta = static_cast<uint16_t>(n);
+    }
+    if (p.isSet(paralelas) && !Numero(p.value(paralelas), 1, Max_Paralelas, o.paralelas))
+        o.erro = QStringLiteral("--paralelas aceita de 1 a %1: %2").arg(Max_Paralelas).arg(p.value(paralelas));
+    if (p.isSet(espera) && !Numero(p.value(espera), 0, 24 * 60, o.espera_min))
+        o.erro = QStringLiteral("--espera aceita de 0 a 1440 minutos: %1").arg(p.value(espera));
+    o.recibos = p.value(recibos);
+    o.sim = p.isSet(sim);
+    for (const QString &a : p.positionalArguments())
+        o.arquivos.push_back(QFile::encodeName(a).toStdString());
+    if (o.erro.isEmpty() && o.arquivos.empty())
+        o.erro = QStringLiteral("Informe ao menos um arquivo a transmitir.");
+    return o;
+}

@@ -1,0 +1,149 @@
+#include "tools/transmitir/Painel.h"
+
+#include "platform/Texto1252.h"
+
+#include <QFileInfo>
+#include <algorithm>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace {
+// Message texts break lines with a carriage return; printed, they stay on one line.
+QString Uma_Linha(QString texto)
+{
+    texto.replace(QChar(13), QChar(' '));
+    return texto;
+}
+
+QString Aparado(const std::string &bytes1252)
+{
+    return De_1252(bytes1252).trimmed();
+}
+
+QString Coluna(const QString &texto, qsizetype largura)
+{
+    return texto.left(largura).leftJustified(largura);
+}
+} // namespace
+
+Painel::Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &arquivos)
+    : saida_(saida), terminal_(terminal)
+{
+    winsize ws{};
+    if (terminal_ && ::ioctl(::fileno(saida_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20)
+        largura_ = ws.ws_col - 1;
+    for (const std::string &a : arquivos)
+        arquivos_.push_back({QFileInfo(QFile::decodeName(QByteArray::fromStdString(a))).fileName()});
+}
+
+void Painel::Escrever(const QString &texto)
+{
+    std::fputs(texto.toLocal8Bit().constData(), saida_);
+}
+
+QString Painel::Barra(const Andamento &a) const
+{
+    constexpr int Largura_Barra = 30;
+    const QString nome = Coluna(a.nome, 12);
+    if (a.total == 0)
+        return nome + QStringLiteral(" conectando...");
+    const int cheios = a.bloco * Largura_Barra / a.total;
+    QString linha = nome + QStringLiteral(" [") + QString(cheios, QChar('#')) + QString(Largura_Barra - cheios, QChar('.'))
+                    + QStringLiteral("] %1/%2 blocos").arg(a.bloco).arg(a.total);
+    if (a.aguardando)
+        linha += QStringLiteral(", aguardando resposta do servidor");
+    return linha.left(largura_);
+}
+
+void Painel::Redesenhar()
+{
+    if (!terminal_)
+        return;
+    int n = 0;
+    for (const Andamento &a : arquivos_)
+        if (a.ativo) {
+            Escrever(Barra(a) + QChar('\n'));
+            ++n;
+        }
+    Escrever(QStringLiteral("%1 de %2 arquivos concluídos\n").arg(concluidos_).arg(arquivos_.size()).left(largura_));
+    desenhadas_ = n + 1;
+    std::fflush(saida_);
+}
+
+void Painel::Apagar_Barras()
+{
+    if (terminal_ && desenhadas_ > 0)
+        Escrever(QStringLiteral("\033[%1A\r\033[J").arg(desenhadas_));
+    desenhadas_ = 0;
+}
+
+void Painel::Atualizar()
+{
+    Apagar_Barras();
+    Redesenhar();
+}
+
+void Painel::Linha(const QString &texto)
+{
+    Apagar_Barras();
+    Escrever(texto + QChar('\n'));
+    Redesenhar();
+    std::fflush(saida_);
+}
+
+void Painel::Evento(const Evento_Entrega &e)
+{
+    Andamento &a = arquivos_.at(e.indice);
+    const QString prefixo = a.nome + QStringLiteral(": ");
+    switch (e.tipo) {
+    case Evento_Entrega::Inicio:
+        a.ativo = true;
+        if (!terminal_)
+            Linha(prefixo + QStringLiteral("início"));
+        break;
+    case Evento_Entrega::Bloco:
+        a.bloco = e.bloco;
+        a.total = e.total;
+        if (!terminal_)
+            Linha(prefixo + QStringLiteral("bloco %1 de %2 enviado").arg(e.bloco).arg(e.total));
+        break;
+    case Evento_Entrega::Aguardando:
+        a.aguardando = true;
+        if (!terminal_)
+            Linha(prefixo + QStringLiteral("aguardando resposta do servidor"));
+        break;
+    case Evento_Entrega::Mensagem: {
+        QString texto = prefixo + Uma_Linha(e.texto);
+        if (e.resposta != Resposta::Ok)
+            texto += e.resposta == Resposta::Sim ? QStringLiteral(" [Sim]") : QStringLiteral(" [Não]");
+        Linha(texto);
+        return;
+    }
+    case Evento_Entrega::Fim:
+        a.ativo = false;
+        ++concluidos_;
+        // A refusal's message was just printed; the end only says so.
+        Linha(prefixo + (e.resultado->situacao == Situacao_Entrega::Recusada ? QStringLiteral("Não transmitido")
+                                                                             : Texto_Resultado(*e.resultado)));
+        return;
+    }
+    Atualizar();
+}
+
+void Painel::Resumo(const std::vector<Resultado_Entrega> &resultados)
+{
+    Apagar_Barras();
+    QString t = Coluna(QStringLiteral("Arquivo"), 12) + QChar(' ') + Coluna(QStringLiteral("Empresa"), 35) + QChar(' ')
+                + Coluna(QStringLiteral("Competência"), 11) + QStringLiteral(" Resultado\n");
+    for (size_t i = 0; i < resultados.size(); ++i) {
+        const Resultado_Entrega &r = resultados[i];
+        const Dados_Declaracao &d = r.declaracao;
+        const QString competencia = d.Mes_Competencia.empty()
+                                        ? QString()
+                                        : Aparado(d.Mes_Competencia) + QChar('/') + Aparado(d.Ano_Competencia);
+        t += Coluna(arquivos_.at(i).nome, 12) + QChar(' ') + Coluna(Aparado(d.Razao_Social), 35) + QChar(' ')
+             + Coluna(competencia, 11) + QChar(' ') + Texto_Resultado(r) + QChar('\n');
+    }
+    Escrever(t);
+    std::fflush(saida_);
+}

@@ -1,0 +1,36 @@
+#pragma once
+// What zelta-transmitir prints while a batch runs. On a terminal: a progress bar for each file
+// being delivered, finished files and messages printed above them. Otherwise one plain line per
+// event. At the end, the summary table.
+#include "transmit/Lote.h"
+
+#include <QString>
+#include <cstdio>
+#include <vector>
+
+class Painel {
+public:
+    Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &arquivos);
+    void Evento(const Evento_Entrega &e);
+    void Resumo(const std::vector<Resultado_Entrega> &resultados);
+    void Linha(const QString &texto); // a line above the bars
+
+private:
+    struct Andamento {
+        QString nome;
+        bool ativo = false, aguardando = false;
+        int bloco = 0, total = 0;
+    };
+    QString Barra(const Andamento &a) const;
+    void Redesenhar();
+    void Apagar_Barras();
+    void Atualizar();
+    void Escrever(const QString &texto);
+
+    std::FILE *saida_;
+    bool terminal_;
+    int largura_ = 100;
+    std::vector<Andamento> arquivos_;
+    int desenhadas_ = 0; // bar lines on screen below the cursor's start
+    size_t concluidos_ = 0;
+};

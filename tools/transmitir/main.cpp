@@ -1,0 +1,123 @@
+// zelta-transmitir: delivers declaration files from the command line with the transmit command,
+// appending to the "Zelta.ret" of the current folder.
+#include "receipt/Recibo_Pdf.h"
+#include "tools/transmitir/Opcoes.h"
+#include "tools/transmitir/Painel.h"
+#include "transmit/Lote.h"
+#include "transmit/Mensagens.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <pthread.h>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+std::atomic<bool> Parar{false};
+
+// Ctrl-C is taken by a thread of its own, so no delivery's system call is interrupted. The first
+// lets running deliveries end their step and starts no new file; a second ends the program at
+// once (a history entry is one write, which the end of the process does not cut).
+void Vigiar_Interrupcao()
+{
+    sigset_t sinais;
+    sigemptyset(&sinais);
+    sigaddset(&sinais, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &sinais, nullptr); // inherited by every thread started after this
+    std::thread([sinais] {
+        int sinal = 0;
+        sigwait(&sinais, &sinal);
+        Parar = true;
+        std::fputs("\nInterrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
+                   "terminam a etapa em que estão.\n",
+                   stderr);
+        sigwait(&sinais, &sinal);
+        std::_Exit(130);
+    }).detach();
+}
+
+bool Confirmar()
+{
+    QString texto = Mensagem::Confirmacao_03;
+    texto.replace(QChar(13), QChar('\n'));
+    std::fputs((texto + QStringLiteral(" [s/N] ")).toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+    std::string resposta;
+    if (!std::getline(std::cin, resposta))
+        return false;
+    const QString r = QString::fromLocal8Bit(resposta).trimmed().toLower();
+    return r == QStringLiteral("s") || r == QStringLiteral("sim");
+}
+
+// Writes the receipt of every accepted delivery; false when one could not be written.
+bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &resultados, Painel &painel)
+{
+    bool tudo = true;
+    if (!QDir().mkpath(pasta)) {
+        painel.Linha(QStringLiteral("Não foi possível criar a pasta dos recibos: ") + pasta);
+        return false;
+    }
+    for (const Resultado_Entrega &r : resultados) {
+        if (r.situacao != Situacao_Entrega::Aceita || r.registro.empty())
+            continue;
+        const QString caminho = QDir(pasta).filePath(QFile::decodeName(Nome_Arquivo_Recibo(r.registro).c_str()));
+        QString erro;
+        if (!Gravar_Recibo_Pdf(r.registro, caminho, &erro)) {
+            painel.Linha(QStringLiteral("Recibo não gravado: ") + caminho + QStringLiteral(" - ") + erro);
+            tudo = false;
+        }
+    }
+    return tudo;
+}
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QStringList argumentos;
+    for (int i = 0; i < argc; ++i)
+        argumentos << QString::fromLocal8Bit(argv[i]);
+    const Opcoes_Transmitir o = Ler_Opcoes(argumentos);
+    // Only the receipts need fonts and a paint engine; they are drawn without a screen.
+    if (!o.recibos.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app = o.recibos.isEmpty()
+                                                      ? std::make_unique<QCoreApplication>(argc, argv)
+                                                      : std::make_unique<QGuiApplication>(argc, argv);
+    if (o.ajuda) {
+        std::fputs(Texto_Ajuda().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (!o.erro.isEmpty()) {
+        std::fputs((o.erro + QStringLiteral("\nUse --help para ver as opções.\n")).toLocal8Bit().constData(), stderr);
+        return 2;
+    }
+    if (!o.sim && !Confirmar()) {
+        std::fputs("Nenhum arquivo foi transmitido.\n", stdout);
+        return 1;
+    }
+
+    Ajustes_Lote a = Ajustes_Lote_Padrao();
+    if (!o.servidor.empty())
+        a.servidor = o.servidor;
+    if (o.porta != 0)
+        a.porta = o.porta;
+    a.paralelas = o.paralelas;
+    a.espera_maxima_s = o.espera_min * 60.0;
+
+    Painel painel(stdout, ::isatty(STDOUT_FILENO) != 0, o.arquivos);
+    Vigiar_Interrupcao();
+    const std::vector<Resultado_Entrega> resultados =
+        Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
+    bool ok = Lote_Bem_Sucedido(resultados);
+    if (!o.recibos.isEmpty())
+        ok = Gravar_Recibos(o.recibos, resultados, painel) && ok;
+    painel.Resumo(resultados);
+    return ok ? 0 : 1;
+}
