@@ -58,6 +58,14 @@ bool Casa_Padrao(const QString &nome, const QString &padroes)
     return !algum;
 }
 
+QString Nome_Mostrado(const QByteArray &bytes)
+{
+    const QString nome = QFile::decodeName(bytes);
+    if (QFile::encodeName(nome) == bytes)
+        return nome;
+    return De_1252(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
 QList<Arquivo_Listado> Arquivos_Da_Pasta(const QString &pasta, const QString &padroes)
 {
     QList<Arquivo_Listado> lista;
@@ -72,9 +80,7 @@ QList<Arquivo_Listado> Arquivos_Da_Pasta(const QString &pasta, const QString &pa
         struct stat st {};
         if (::fstatat(fd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
             continue;
-        QString nome = QFile::decodeName(bytes);
-        if (QFile::encodeName(nome) != bytes)
-            nome = De_1252(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+        const QString nome = Nome_Mostrado(bytes);
         if (Casa_Padrao(nome, padroes))
             lista.append({nome, bytes});
     }

@@ -18,6 +18,10 @@ struct Arquivo_Listado {
     QByteArray bytes;
 };
 
+// A file name as the list shows it: its decoding in the file system's encoding, or as
+// Windows-1252 when its bytes are not valid there.
+QString Nome_Mostrado(const QByteArray &bytes);
+
 // The visible regular files in `pasta` (links followed: a link to a pipe or a device is left out)
 // that match `padroes`, sorted by name without regard to case.
 QList<Arquivo_Listado> Arquivos_Da_Pasta(const QString &pasta, const QString &padroes);

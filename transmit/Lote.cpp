@@ -4,6 +4,7 @@
 #include "platform/Texto1252.h"
 #include "platform/Zip.h"
 #include "receipt/Registro_Recibo.h"
+#include "intake/Padrao_Arquivos.h"
 #include "transmit/Comando_Transmitir.h"
 #include "transmit/Janela_Transmissao.h"
 #include "transmit/Mensagens.h"
@@ -39,17 +40,22 @@ private:
 // One delivery's window: the chosen file, its own components, and the batch's answers.
 class Janela_Lote : public Janela_Transmissao {
 public:
-    Janela_Lote(size_t indice, Resultado_Entrega &r, Relogio &relogio, const Ajustes_Lote &a, Avisos &avisos,
-                const std::atomic<bool> &parar)
-        : indice_(indice), r_(r), relogio_(relogio), ajustes_(a), avisos_(avisos), parar_(parar)
+    Janela_Lote(size_t indice, Resultado_Entrega &r, Relogio &relogio, Socketout &socket, const Ajustes_Lote &a,
+                Avisos &avisos, const std::atomic<bool> &parar)
+        : indice_(indice), r_(r), relogio_(relogio), ajustes_(a), avisos_(avisos), parar_(parar), socket_(socket)
     {
-        const QFileInfo info(QFile::decodeName(QByteArray::fromStdString(r.arquivo)));
-        nome_ = info.fileName();
-        pasta_ = info.path();
+        // The name goes into the block header as the chooser would list it; the file is opened by
+        // its own bytes.
+        const auto barra = r.arquivo.find_last_of('/');
+        nome_sistema_ = barra == std::string::npos ? r.arquivo : r.arquivo.substr(barra + 1);
+        nome_ = Nome_Mostrado(QByteArray::fromStdString(nome_sistema_));
+        pasta_ = barra == std::string::npos ? QStringLiteral(".")
+                                            : QFile::decodeName(QByteArray::fromStdString(r.arquivo.substr(0, barra)));
     }
 
     int Indice_Arquivo() override { return 0; }
     QString Nome_Arquivo() override { return nome_; }
+    std::string Nome_Arquivo_Sistema() override { return nome_sistema_; }
     QString Pasta() override { return pasta_; }
     void Foco_Lista_Arquivos() override {}
 
@@ -100,7 +106,7 @@ public:
     Zip &Compactador() override { return zip_; }
 
     void Mostrar_Visualizar() override {}
-    void Mostrar_Reimpressao() override {}
+    void Mostrar_Reimpressao(const std::string &) override {}
     void Processar_Eventos() override {}
     void Fechar() override
     {
@@ -131,19 +137,21 @@ private:
     const Ajustes_Lote &ajustes_;
     Avisos &avisos_;
     const std::atomic<bool> &parar_;
+    std::string nome_sistema_;
     QString nome_, pasta_;
     double desde_ = 0;
-    Socketout socket_;
+    Socketout &socket_;
     Zip zip_;
 };
 
 void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const std::string &zip, Avisos &avisos,
               const std::atomic<bool> &parar)
 {
-    std::unique_ptr<Relogio> relogio = a.novo_relogio ? a.novo_relogio() : std::make_unique<Relogio_Sistema>();
+    Socketout socket;
+    std::unique_ptr<Relogio> relogio = a.novo_relogio ? a.novo_relogio(socket) : std::make_unique<Relogio_Sistema>();
     r.situacao = Situacao_Entrega::Recusada; // until the command says otherwise
     avisos({Evento_Entrega::Inicio, indice});
-    Janela_Lote janela(indice, r, *relogio, a, avisos, parar);
+    Janela_Lote janela(indice, r, *relogio, socket, a, avisos, parar);
     Ajustes_Transmissao t;
     t.servidor = a.servidor;
     t.porta = a.porta;

@@ -16,6 +16,7 @@
 #include <vector>
 
 class Relogio;
+class Socketout;
 
 enum class Situacao_Entrega {
     Na_Fila,      // not started (the batch was interrupted first)
@@ -49,8 +50,8 @@ struct Ajustes_Lote {
     std::string historico = "Zelta.ret";
     int paralelas = 1;               // 1 to Max_Paralelas
     double espera_maxima_s = 600;    // message 05 is answered "Sim" until the reply is this late
-    // A clock for each delivery; the system clock when empty.
-    std::function<std::unique_ptr<Relogio>()> novo_relogio;
+    // A clock for each delivery, given the delivery's connection; the system clock when empty.
+    std::function<std::unique_ptr<Relogio>(Socketout &)> novo_relogio;
 };
 constexpr int Max_Paralelas = 8;
 

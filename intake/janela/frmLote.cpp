@@ -3,6 +3,7 @@
 #include "app/cis/CIS_000.h"
 #include "intake/Padrao_Arquivos.h"
 #include "intake/Resumo_Declaracao.h"
+#include "platform/Erro_Execucao.h"
 #include "platform/Texto1252.h"
 #include "receipt/Recibo_Pdf.h"
 #include "transmit/Mensagens.h"
@@ -18,20 +19,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <memory>
+#include <optional>
 
-namespace {
-QString Texto_Validacao(const Resumo_Declaracao &r)
-{
-    if (!r.legivel)
-        return QStringLiteral("Ilegível");
-    switch (r.validacao) {
-    case Resultado_Verificacao::Aceito: return QStringLiteral("Validado");
-    case Resultado_Verificacao::Nao_Validado: return QStringLiteral("Não validado pelo PGV");
-    case Resultado_Verificacao::Alterado: return QStringLiteral("Alterado após a validação");
-    }
-    return {};
-}
-} // namespace
 
 frmLote::frmLote(QWidget *parent) : QDialog(parent)
 {
@@ -116,20 +105,32 @@ void frmLote::Abrir_Pasta(const QString &pasta)
     pasta_ = QDir(pasta).absolutePath();
     txtPasta->setText(QDir::toNativeSeparators(pasta_));
     grdArquivos->setRowCount(0);
-    for (const QString &nome : Arquivos_Da_Pasta(pasta_, txtTipoArq->text())) {
-        const Resumo_Declaracao r = Ler_Resumo(QFile::encodeName(QDir(pasta_).filePath(nome)).toStdString());
+    for (const Arquivo_Listado &arquivo : Arquivos_Da_Pasta(pasta_, txtTipoArq->text())) {
+        const QByteArray caminho = QFile::encodeName(pasta_) + '/' + arquivo.bytes;
+        std::optional<Resumo_Declaracao> r;
+        QString motivo;
+        try {
+            r = Ler_Resumo(caminho.toStdString());
+        } catch (const Erro_Execucao &e) {
+            motivo = e.descricao;
+        }
         const int linha = grdArquivos->rowCount();
         grdArquivos->insertRow(linha);
-        auto *item = new QTableWidgetItem(nome);
+        auto *item = new QTableWidgetItem(arquivo.nome);
+        item->setData(Qt::UserRole, caminho);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        const bool validado = r.legivel && r.validacao == Resultado_Verificacao::Aceito;
+        const bool validado = r && r->validacao == Estado_Validacao::Validado;
         item->setCheckState(validado ? Qt::Checked : Qt::Unchecked);
         grdArquivos->setItem(linha, Arquivo, item);
-        Texto(linha, Identificador, De_1252(r.identificador));
-        Texto(linha, Empresa, De_1252(r.razao_social));
-        Texto(linha, Competencia, r.legivel ? De_1252(r.competencia) : QString());
-        Texto(linha, Tipo, !r.legivel ? QString() : r.tipo == 2 ? QStringLiteral("Acerto") : QStringLiteral("Movimento"));
-        Texto(linha, Validacao, Texto_Validacao(r));
+        if (!r) {
+            Texto(linha, Validacao, QStringLiteral("Ilegível: ") + motivo);
+            continue;
+        }
+        Texto(linha, Identificador, De_1252(r->identificador));
+        Texto(linha, Empresa, De_1252(r->razao_social));
+        Texto(linha, Competencia, De_1252(Texto_Competencia(*r)));
+        Texto(linha, Tipo, De_1252(Texto_Tipo(*r)));
+        Texto(linha, Validacao, De_1252(Texto_Validacao(r->validacao)));
     }
     grdArquivos->resizeColumnsToContents();
     lblSituacao->setText(QStringLiteral("%1 arquivo(s)").arg(grdArquivos->rowCount()));
@@ -161,8 +162,7 @@ void frmLote::cmdTransmitir_Click()
     linhas_.clear();
     for (int l = 0; l < grdArquivos->rowCount(); ++l)
         if (grdArquivos->item(l, Arquivo)->checkState() == Qt::Checked) {
-            arquivos.push_back(
-                QFile::encodeName(QDir(pasta_).filePath(grdArquivos->item(l, Arquivo)->text())).toStdString());
+            arquivos.push_back(grdArquivos->item(l, Arquivo)->data(Qt::UserRole).toByteArray().toStdString());
             linhas_.push_back(l);
         }
     if (arquivos.empty()) {

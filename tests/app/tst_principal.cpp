@@ -265,7 +265,7 @@ void TstPrincipal::varios_arquivos_abre_a_janela_do_lote_modal()
     frmPrincipal w;
     w.show();
     bool vista = false;
-    Quando_Modal([&](QWidget *m) {
+    const auto espera = Quando_Modal([&](QWidget *m) {
         auto *lote = qobject_cast<frmLote *>(m);
         QVERIFY(lote);
         vista = lote->isModal();

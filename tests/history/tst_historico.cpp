@@ -196,10 +196,9 @@ private slots:
             QSKIP("no /dev/zero");
         const QString elo = pasta_.filePath("zero.ret");
         QVERIFY(QFile::link("/dev/zero", elo));
-        l = Ler_Historico(elo.toStdString());
-        QCOMPARE(l.total, 1LL);
-        QCOMPARE(l.entradas[0].size(), Guardado_Por_Linha);
-        QVERIFY(!Entrada_Presente("00000001", elo.toStdString()));
+        // A device is no history: refused at once instead of read without end.
+        QVERIFY_THROWS_EXCEPTION(Erro_Execucao, Ler_Historico(elo.toStdString()));
+        QVERIFY_THROWS_EXCEPTION(Erro_Execucao, Entrada_Presente("00000001", elo.toStdString()));
     }
 
     // The search looks at every entry, not only the newest 200, and returns the newest 200 matches.

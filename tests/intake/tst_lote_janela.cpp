@@ -52,19 +52,19 @@ private slots:
         j.Ajustes_.servidor = "127.0.0.1";
         j.Ajustes_.porta = s.porta;
         j.Ajustes_.paralelas = 2;
-        j.Ajustes_.novo_relogio = [] { return std::make_unique<Relogio_Rapido>(); };
+        j.Ajustes_.novo_relogio = [](Socketout &conexao) { return std::make_unique<Relogio_Rapido>(&conexao); };
         j.show();
         j.Abrir_Pasta(declaracoes.path());
 
         // The reading of each file; only the validated ones come ticked.
         QCOMPARE(j.grdArquivos->rowCount(), 3);
         QCOMPARE(Celula(j, 0, frmLote::Arquivo), QString("A.MOV"));
-        QCOMPARE(Celula(j, 0, frmLote::Identificador), QString("11222333000181"));
+        QCOMPARE(Celula(j, 0, frmLote::Identificador), QString("11.222.333/0001-81"));
         QCOMPARE(Celula(j, 0, frmLote::Empresa), QString("EMPRESA A"));
-        QCOMPARE(Celula(j, 0, frmLote::Competencia), QString("03/2024"));
-        QCOMPARE(Celula(j, 0, frmLote::Tipo), QString("Movimento"));
-        QCOMPARE(Celula(j, 0, frmLote::Validacao), QString("Validado"));
-        QCOMPARE(Celula(j, 2, frmLote::Validacao), QString("Não validado pelo PGV"));
+        QCOMPARE(Celula(j, 0, frmLote::Competencia), QString("Março de 2024"));
+        QCOMPARE(Celula(j, 0, frmLote::Tipo), QString("ZELTA"));
+        QCOMPARE(Celula(j, 0, frmLote::Validacao), QString("validado"));
+        QCOMPARE(Celula(j, 2, frmLote::Validacao), QString("não validado pelo PGV"));
         QCOMPARE(j.grdArquivos->item(0, frmLote::Arquivo)->checkState(), Qt::Checked);
         QCOMPARE(j.grdArquivos->item(2, frmLote::Arquivo)->checkState(), Qt::Unchecked);
 

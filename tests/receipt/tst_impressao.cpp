@@ -239,7 +239,7 @@ private slots:
         roteiro.responder(Resposta::Nao);
         int dialogos = 0;
         std::unique_ptr<QTimer> segunda;
-        auto espera = No_Dialogo([&](QFileDialog *d) {
+        auto primeira = No_Dialogo([&](QFileDialog *d) {
             ++dialogos;
             static_cast<QDialog *>(d)->accept();
             segunda = No_Dialogo([&](QFileDialog *d2) {
@@ -258,7 +258,7 @@ private slots:
 
         roteiro.limpar();
         roteiro.responder(Resposta::Sim);
-        auto espera = No_Dialogo([&](QFileDialog *d) {
+        auto terceira = No_Dialogo([&](QFileDialog *d) {
             d->findChild<QLineEdit *>("fileNameEdit")->setText(esperado);
             static_cast<QDialog *>(d)->accept();
         });

@@ -60,7 +60,7 @@ class TstLote : public QObject {
         a.servidor = "127.0.0.1";
         a.porta = porta;
         a.paralelas = paralelas;
-        a.novo_relogio = [] { return std::make_unique<Relogio_Rapido>(); };
+        a.novo_relogio = [](Socketout &s) { return std::make_unique<Relogio_Rapido>(&s); };
         return a;
     }
 
@@ -175,6 +175,7 @@ private slots:
         Servidor_Local s(o);
         Ajustes_Lote a = Ajustes(s.porta);
         a.espera_maxima_s = 5 * 60; // the 05 questions come about every 110 seconds of waiting
+        a.novo_relogio = [](Socketout &) { return std::make_unique<Relogio_Rapido>(); }; // silence is meant
         Registro_Eventos ev;
         const auto r = Lote({Gerar("A.MOV", "EMPRESA A")}, a, &ev);
         QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
