@@ -1,6 +1,7 @@
 #include "history/Historico.h"
 
 #include "history/Busca_Historico.h"
+#include "platform/Descritor.h"
 #include "platform/Leitor_Linhas.h"
 #include "platform/Erro_Execucao.h"
 #include "receipt/Registro_Recibo.h"
@@ -25,16 +26,6 @@ std::string Deslocar(const std::string &texto, int deslocamento)
         c = static_cast<char>(static_cast<unsigned char>(c) + deslocamento); // wraps modulo 256
     return s;
 }
-
-// Closes the descriptor when the append leaves, however it leaves.
-struct Descritor {
-    int fd;
-    ~Descritor()
-    {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 // Hands each line of the file (at most its first Guardado_Por_Linha bytes) to `linha` until
 // `linha` returns false. Lines end at CR LF or a lone CR; a lone LF is a record character 0
@@ -63,26 +54,23 @@ std::string Decodificar_Linha(const std::string &linha)
 void Gravar_Historico(const std::string &registro, const std::string &arquivo)
 {
     // Read access only serves to look at the last byte; a write-only file is still appended to.
-    int fd = -1;
+    sistema::Descritor guarda;
     for (int modo : {O_RDWR, O_WRONLY}) {
-        do
-            fd = ::open(arquivo.c_str(), modo | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-        while (fd < 0 && errno == EINTR);
-        if (fd >= 0 || errno != EACCES)
+        guarda = sistema::Abrir(arquivo.c_str(), modo | O_APPEND | O_CREAT, 0666);
+        if (guarda.Aberto() || errno != EACCES)
             break;
     }
-    if (fd < 0)
+    if (!guarda.Aberto())
         throw Erro_De_Arquivo(errno);
-    Descritor guarda{fd};
+    const int fd = guarda.Fd();
 
     // Parallel deliveries of one process take turns here; the advisory lock keeps another program
     // appending to the same file out of the look at the last byte, the write and its undoing.
     // Both are needed: where flock is emulated by record locks they do not exclude threads.
     static std::mutex vez;
     const std::lock_guard<std::mutex> nossa_vez(vez);
-    while (::flock(fd, LOCK_EX) != 0)
-        if (errno != EINTR)
-            throw Erro_De_Arquivo(errno);
+    if (!sistema::Travar(fd))
+        throw Erro_De_Arquivo(errno);
 
     struct stat st {};
     if (::fstat(fd, &st) != 0)
@@ -92,7 +80,7 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     // A last line cut short by an earlier crash is closed first, or this entry would be glued to it.
     if (st.st_size > 0) {
         char ultimo = '\n';
-        if (::pread(fd, &ultimo, 1, st.st_size - 1) == 1 && ultimo != '\n')
+        if (sistema::Ler_Em(fd, &ultimo, 1, st.st_size - 1) == 1 && ultimo != '\n')
             linha = "\r\n";
     }
     // A control byte in the record would be stored as a line end (byte 0 becomes LF): written as
@@ -104,10 +92,8 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     linha += Codificar_Linha(limpo);
     linha += "\r\n";
 
-    ssize_t escritos;
-    do
-        escritos = ::write(fd, linha.data(), linha.size());
-    while (escritos < 0 && errno == EINTR);
+    // One write, so a reader or another writer never sees half of the entry.
+    const ssize_t escritos = sistema::Escrever(fd, linha.data(), linha.size());
     if (escritos != static_cast<ssize_t>(linha.size())) {
         const int err = escritos < 0 ? errno : ENOSPC;
         if (escritos > 0) {
@@ -120,8 +106,7 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     }
     if (::fsync(fd) != 0)
         throw Erro_De_Arquivo(errno);
-    guarda.fd = -1;
-    if (::close(fd) != 0)
+    if (::close(guarda.Soltar()) != 0)
         throw Erro_De_Arquivo(errno);
 }
 

@@ -36,8 +36,8 @@ Resumo_Declaracao Ler_Resumo(const std::string &caminho)
 std::string Texto_Competencia(const Resumo_Declaracao &r)
 {
     // The receipt's month names, read from where a record keeps the competence month.
-    char mes[3];
-    std::snprintf(mes, sizeof mes, "%02d", r.mes % 100);
+    char mes[8];
+    std::snprintf(mes, sizeof mes, "%02d", (r.mes % 100 + 100) % 100);
     const std::string nome = Texto_Mes(std::string(129, ' ') + mes);
     const std::string ano = std::to_string(r.ano);
     return nome.empty() ? std::string(mes) + "/" + ano : nome + ano;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -61,6 +62,23 @@ ssize_t Ler(int fd, char *destino, size_t n)
         r = ::read(fd, destino, n);
     } while (r < 0 && errno == EINTR);
     return r;
+}
+
+ssize_t Escrever(int fd, const char *origem, size_t n)
+{
+    ssize_t r;
+    do {
+        r = ::write(fd, origem, n);
+    } while (r < 0 && errno == EINTR);
+    return r;
+}
+
+bool Travar(int fd)
+{
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
 }
 
 Descritor Abrir(const char *caminho, int modo, mode_t permissoes)

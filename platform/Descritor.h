@@ -20,6 +20,13 @@ public:
     int Fd() const { return fd_; }
     bool Aberto() const { return fd_ >= 0; }
     void Fechar();
+    // Gives the descriptor up without closing it (for a close whose result matters).
+    int Soltar()
+    {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
 private:
     int fd_ = -1;
@@ -32,8 +39,12 @@ int Esperar_Leitura(int fd, int ms);
 ssize_t Receber(int fd, char *destino, size_t n);
 ssize_t Ler_Em(int fd, char *destino, size_t n, off_t posicao);
 ssize_t Ler(int fd, char *destino, size_t n);
+// One write(2), repeated only when a signal interrupted it before anything was written.
+ssize_t Escrever(int fd, const char *origem, size_t n);
 // open() without interruption; the descriptor is closed on exec.
 Descritor Abrir(const char *caminho, int modo, mode_t permissoes = 0);
+// Blocks until the advisory lock of the whole file is ours; false on failure.
+bool Travar(int fd);
 // The whole of `s` to a socket (without SIGPIPE) or a file; false when it could not go.
 bool Enviar_Tudo(int fd, std::string_view s);
 bool Escrever_Tudo(int fd, std::string_view s);

@@ -14,28 +14,17 @@ Leitor_Linhas::Leitor_Linhas(const std::string &caminho, std::uint64_t limite)
 {
     // Without blocking: a name that became a pipe or a device since it was listed must not hang
     // the open, nor be read for ever.
-    do {
-        fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0)
+    fd_ = sistema::Abrir(caminho.c_str(), O_RDONLY | O_NONBLOCK);
+    if (!fd_.Aberto())
         throw Erro_De_Arquivo(errno);
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) {
-        const int err = errno;
-        ::close(fd_);
-        throw Erro_De_Arquivo(err);
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd_);
+    if (::fstat(fd_.Fd(), &st) != 0)
+        throw Erro_De_Arquivo(errno);
+    if (!S_ISREG(st.st_mode))
         throw Erro_Execucao(Erro::Caminho_Inacessivel, QStringLiteral("Não é um arquivo comum"));
-    }
 }
 
-Leitor_Linhas::~Leitor_Linhas()
-{
-    if (fd_ >= 0)
-        ::close(fd_);
-}
+Leitor_Linhas::~Leitor_Linhas() = default;
 
 bool Leitor_Linhas::Encher()
 {
@@ -43,19 +32,13 @@ bool Leitor_Linhas::Encher()
         return false;
     if (restante_ == 0) {
         char um;
-        ssize_t mais;
-        do {
-            mais = ::read(fd_, &um, 1);
-        } while (mais < 0 && errno == EINTR);
+        const ssize_t mais = sistema::Ler(fd_.Fd(), &um, 1);
         cortado_ = mais > 0;
         acabou_ = true;
         return false;
     }
     const std::size_t pedir = static_cast<std::size_t>(std::min<std::uint64_t>(Tamanho_Bloco, restante_));
-    ssize_t n;
-    do {
-        n = ::read(fd_, bloco_.get(), pedir);
-    } while (n < 0 && errno == EINTR);
+    const ssize_t n = sistema::Ler(fd_.Fd(), bloco_.get(), pedir);
     if (n < 0)
         throw Erro_De_Arquivo(errno);
     restante_ -= static_cast<std::uint64_t>(n);

@@ -2,6 +2,8 @@
 // Reads a declaration file line by line, streaming, as bytes. A line ends at CR LF or at a lone
 // CR; a lone LF stays inside the line. A line end right before the end of the file does not
 // start another line, so two line ends there leave an empty last line.
+#include "platform/Descritor.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -41,7 +43,7 @@ private:
     void Guardar_Visao();
     void Juntar(const char *inicio, std::size_t n);
 
-    int fd_ = -1;
+    sistema::Descritor fd_;
     std::unique_ptr<char[]> bloco_;
     std::size_t pos_ = 0, fim_ = 0;
     bool acabou_ = false;

@@ -58,9 +58,10 @@ int Ms_Restantes(Relogio::time_point limite)
 // While it waits, `durante` (when given) runs about ten times a second.
 int Conectar_Endereco(const addrinfo *a, Relogio::time_point limite, const std::function<void()> &durante)
 {
-    int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol);
-    if (fd < 0)
+    sistema::Descritor conexao(::socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC | SOCK_NONBLOCK, a->ai_protocol));
+    if (!conexao.Aberto())
         return -1;
+    const int fd = conexao.Fd();
     int err = 0;
     if (::connect(fd, a->ai_addr, a->ai_addrlen) < 0) {
         err = errno;
@@ -86,11 +87,11 @@ int Conectar_Endereco(const addrinfo *a, Relogio::time_point limite, const std::
         }
     }
     if (err != 0) {
-        ::close(fd);
+        conexao.Fechar();
         errno = err;
         return -1;
     }
-    return fd;
+    return conexao.Soltar();
 }
 
 // From here on the connection is blocking, but a send that cannot progress still ends.
@@ -124,12 +125,12 @@ Socketout::~Socketout()
 
 bool Socketout::Conectado() const
 {
-    return fd_ >= 0;
+    return fd_.Aberto();
 }
 
 void Socketout::Abrir_Conexao()
 {
-    if (fd_ >= 0)
+    if (fd_.Aberto())
         Falha(EISCONN);
 
     addrinfo dicas{};
@@ -152,7 +153,7 @@ void Socketout::Abrir_Conexao()
     for (const addrinfo *a = lista; a; a = a->ai_next) {
         int fd = Conectar_Endereco(a, limite, Durante_Espera);
         if (fd >= 0) {
-            fd_ = fd;
+            fd_ = sistema::Descritor(fd);
             break;
         }
         ultimo_erro = errno;
@@ -160,20 +161,20 @@ void Socketout::Abrir_Conexao()
             break;  // the whole time allowed is spent
     }
     ::freeaddrinfo(lista);
-    if (fd_ < 0)
+    if (!fd_.Aberto())
         Falha(ultimo_erro);
-    Preparar_Conectado(fd_, Tempo_Limite_Conexao_ms);
+    Preparar_Conectado(fd_.Fd(), Tempo_Limite_Conexao_ms);
 }
 
 int Socketout::Enviar_Dados(const std::string &buffer, int tamanho)
 {
-    if (fd_ < 0)
+    if (!fd_.Aberto())
         Falha(ENOTCONN);
     if (tamanho < 0 || static_cast<size_t>(tamanho) > buffer.size())
         throw Erro_Execucao(Erro::Argumento_Invalido, Descricao_Sistema(EINVAL));
     int enviados = 0;
     while (enviados < tamanho) {
-        ssize_t n = ::send(fd_, buffer.data() + enviados, tamanho - enviados, MSG_NOSIGNAL);
+        ssize_t n = ::send(fd_.Fd(), buffer.data() + enviados, tamanho - enviados, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -187,19 +188,19 @@ int Socketout::Enviar_Dados(const std::string &buffer, int tamanho)
 
 int Socketout::Bytes_Disponiveis()
 {
-    if (fd_ < 0)
+    if (!fd_.Aberto())
         Falha(ENOTCONN);
     int n = 0;
-    if (::ioctl(fd_, FIONREAD, &n) < 0)
+    if (::ioctl(fd_.Fd(), FIONREAD, &n) < 0)
         Falha(errno);
     if (n > 0)
         return n;
     // Nothing waiting: tell "not yet" from "never", so the caller stops waiting for a reply.
-    pollfd p{fd_, POLLIN, 0};
+    pollfd p{fd_.Fd(), POLLIN, 0};
     if (::poll(&p, 1, 0) <= 0)
         return 0;
     char c;
-    ssize_t r = ::recv(fd_, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+    ssize_t r = ::recv(fd_.Fd(), &c, 1, MSG_PEEK | MSG_DONTWAIT);
     if (r == 0)
         Falha(ECONNABORTED);
     if (r < 0) {
@@ -212,13 +213,13 @@ int Socketout::Bytes_Disponiveis()
 
 std::string Socketout::Receber_Dados(int n)
 {
-    if (fd_ < 0)
+    if (!fd_.Aberto())
         Falha(ENOTCONN);
     std::string dados;
     char pedaco[4096];
     while (dados.size() < static_cast<size_t>(std::max(n, 0))) {
         const size_t falta = std::min(sizeof pedaco, static_cast<size_t>(n) - dados.size());
-        ssize_t r = ::recv(fd_, pedaco, falta, MSG_DONTWAIT);
+        ssize_t r = ::recv(fd_.Fd(), pedaco, falta, MSG_DONTWAIT);
         if (r > 0) {
             dados.append(pedaco, static_cast<size_t>(r));
             continue;
@@ -234,12 +235,12 @@ std::string Socketout::Receber_Dados(int n)
 
 void Socketout::Comando_Pos_Resposta()
 {
-    if (fd_ < 0)
+    if (!fd_.Aberto())
         Falha(ENOTCONN);
     // Failures are left for the next send or poll to report: the reply was already read.
     char descarte[4096];
     for (;;) {
-        ssize_t r = ::recv(fd_, descarte, sizeof descarte, MSG_DONTWAIT);
+        ssize_t r = ::recv(fd_.Fd(), descarte, sizeof descarte, MSG_DONTWAIT);
         if (r > 0)
             continue;
         if (r < 0 && errno == EINTR)
@@ -250,8 +251,5 @@ void Socketout::Comando_Pos_Resposta()
 
 void Socketout::Fechar_Conexao()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
+    fd_.Fechar();
 }

@@ -5,6 +5,8 @@
 //   aborted 24053, reset by peer 24054, address not available 24049, not supported 24045-24047,
 //   any other errno: 14000 + its Windows Sockets code where one exists (refused 24061), with the
 //   platform's description of the failure.
+#include "platform/Descritor.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -38,7 +40,7 @@ public:
     virtual void Fechar_Conexao();
 
 private:
-    int fd_ = -1;
+    sistema::Descritor fd_;
 };
 
 // The socket error number for a C errno value (used by Socketout; exposed so the mapping of

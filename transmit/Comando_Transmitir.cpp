@@ -4,6 +4,7 @@
 #include "app/cis/CIS_000.h"
 #include "history/Historico.h"
 #include "intake/Compactacao.h"
+#include "platform/Ao_Sair.h"
 #include "platform/Erro_Execucao.h"
 #include "platform/Socketout.h"
 #include "platform/Texto1252.h"
@@ -53,12 +54,20 @@ void Comando_Transmitir::cmdTransmitir_Click()
         janela_.Mostrar_Visualizar();
         return;
     }
+    // The stages put the pointer back in their own order; this only covers a failure none of
+    // them expects, after the error handlers below have run.
+    bool ampulheta = false;
+    const Ao_Sair ponteiro([&] {
+        if (ampulheta)
+            janela_.Ponteiro_Espera(false);
+    });
     try {
         if (!Verificar())
             return;
         if (janela_.Perguntar(Mensagem::Confirmacao_03, Icone::Pergunta) != Resposta::Sim)
             return;
         janela_.Ponteiro_Espera(true);
+        ampulheta = true;
         for (Controle c : {Controle::cmdTransmitir, Controle::cmdSair, Controle::filList, Controle::dirList,
                            Controle::txtTipoArq, Controle::drvList})
             janela_.Habilitar(c, false);
@@ -247,10 +256,10 @@ void Comando_Transmitir::Registrar(const std::string &resposta)
     const int32_t totais[5] = {declaracao_.Total_1, declaracao_.Total_2, declaracao_.Total_3, declaracao_.Total_4,
                                declaracao_.Total_5};
     std::copy(std::begin(totais), std::end(totais), d.totais);
-    recibo_ = Montar_Recibo(d);
-    janela_.Guardar_Recibo(recibo_);
+    const std::string recibo = Montar_Recibo(d);
+    janela_.Guardar_Recibo(recibo);
     try {
-        Gravar_Historico(recibo_, ajustes_.historico);
+        Gravar_Historico(recibo, ajustes_.historico);
     } catch (const Erro_Execucao &e) {
         janela_.Avisar(Mensagem::Historico_Nao_Gravado(e.descricao), Icone::Exclamacao);
     }

@@ -24,12 +24,9 @@ public:
     Comando_Transmitir(Janela_Transmissao &janela, Relogio &relogio, Ajustes_Transmissao ajustes = Ajustes_Padrao());
     void cmdTransmitir_Click();
 
-    // What the checks found, kept after the press (the window's members in the original program).
+    // What the checks found, kept after the press: a batch reports whose file each result is.
     const Dados_Declaracao &Declaracao() const { return declaracao_; }
-    int16_t Transmissao_OK() const { return transmissao_ok_; }
     const std::string &Resposta_Servidor() const { return resposta_; }
-    // The receipt record built by this press (accepted, or already delivered); empty otherwise.
-    const std::string &Recibo() const { return recibo_; }
 
 private:
     struct Fecha_Arquivo { void operator()(std::FILE *f) const { std::fclose(f); } };
@@ -58,5 +55,4 @@ private:
     int16_t transmissao_ok_ = 0;
     int16_t envio_encerrado_ = 0;
     std::string resposta_; // Resposta_Servidor
-    std::string recibo_;
 };

@@ -4,6 +4,7 @@
 #include "intake/Lista_Arquivos.h"
 #include "intake/janela/frmInicio_entrada.h"
 #include "intake/janela/frmInicio_janela.h"
+#include "platform/Ao_Sair.h"
 #include "receipt/Imprime_Recibo.h"
 #include "transmit/Comando_Transmitir.h"
 #include "transmit/Relogio.h"
@@ -33,10 +34,10 @@ void frmInicio::cmdTransmitir_Click()
     // points would destroy the window under it. The command closes the window itself when it ends so.
     Em_Transmissao_ = true;
     {
+        const Ao_Sair fim([this] { Em_Transmissao_ = false; });
         Bloqueio_Entrada bloqueio(this);
         comando.cmdTransmitir_Click();
     }
-    Em_Transmissao_ = false;
     // After a delivery every control that held the focus was disabled: give it back to the
     // button that now reads "Visualizar", so the keyboard keeps working. After a refusal the
     // command itself left the focus on the file list.
