@@ -1,6 +1,7 @@
 #include "history/Historico.h"
 
 #include "history/Busca_Historico.h"
+#include "platform/Campos_Fixos.h"
 #include "platform/Descritor.h"
 #include "platform/Leitor_Linhas.h"
 #include "platform/Erro_Execucao.h"
@@ -85,11 +86,7 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     }
     // A control byte in the record would be stored as a line end (byte 0 becomes LF): written as
     // a blank, the same rule the record builder follows.
-    std::string limpo(registro);
-    for (char &c : limpo)
-        if (static_cast<unsigned char>(c) < 32)
-            c = ' ';
-    linha += Codificar_Linha(limpo);
+    linha += Codificar_Linha(Sem_Controles(registro));
     linha += "\r\n";
 
     // One write, so a reader or another writer never sees half of the entry.

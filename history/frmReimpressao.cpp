@@ -182,8 +182,7 @@ bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
         leitura = Procurar_Historico(texto_busca, arquivo_);
     } catch (const Erro_Execucao &e) {
         // An unreadable file closes the window like a missing one, but the user is told why.
-        Caixa_Mensagem(QStringLiteral("Erro não tratado: %1  -  %2").arg(e.numero).arg(e.descricao), Icone::Nenhum,
-                       Botoes::Ok);
+        Caixa_Mensagem(Erro_Nao_Tratado(e.numero, e.descricao), Icone::Nenhum, Botoes::Ok);
         return false;
     }
     // Refilling is no pick: the grid keeps quiet, and the old pick is gone with its row.

@@ -1,5 +1,7 @@
 #include "intake/Verificacao.h"
 
+#include "platform/Campos_Fixos.h"
+
 #include "platform/Leitor_Linhas.h"
 #include "platform/Crc.h"
 #include "platform/Erro_Execucao.h"
@@ -28,14 +30,6 @@ void Somar(int32_t &total, int32_t parcela)
 {
     if (__builtin_add_overflow(total, parcela, &total))
         throw Estouro();
-}
-
-// Characters at 1-based `inicio`, at most `n` of them; fewer (or none) when the line is shorter.
-std::string Corte(std::string_view linha, std::size_t inicio, std::size_t n)
-{
-    if (inicio > linha.size())
-        return {};
-    return std::string(linha.substr(inicio - 1, n));
 }
 
 bool Branco(char c) { return c == ' ' || c == '\t' || c == '\n'; }
@@ -83,14 +77,14 @@ bool Pis_Zerado(std::string_view linha)
 
 void Cortar_Cabecalho(std::string_view linha, Dados_Declaracao &d)
 {
-    d.Mes_Competencia = Corte(linha, 10, 2);
-    d.Ano_Competencia = Corte(linha, 12, 4);
-    d.Tipo_Identificador = Corte(linha, 22, 1);
-    d.Identificador = Corte(linha, 23, 14);
-    d.Razao_Social = Corte(linha, 37, 35);
-    d.Endereco = Corte(linha, 72, 40);
-    d.CEP = Corte(linha, 112, 8);
-    d.UF = Corte(linha, 120, 2);
+    d.Mes_Competencia = Campo(linha, 10, 2);
+    d.Ano_Competencia = Campo(linha, 12, 4);
+    d.Tipo_Identificador = Campo(linha, 22, 1);
+    d.Identificador = Campo(linha, 23, 14);
+    d.Razao_Social = Campo(linha, 37, 35);
+    d.Endereco = Campo(linha, 72, 40);
+    d.CEP = Campo(linha, 112, 8);
+    d.UF = Campo(linha, 120, 2);
 }
 
 void Contar(std::string_view linha, Dados_Declaracao &d)

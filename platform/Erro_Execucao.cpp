@@ -102,3 +102,8 @@ Erro_Execucao Erro_De_Arquivo(int err)
     }
     return Erro_Execucao(numero, Descricao_Sistema(err));
 }
+
+QString Erro_Nao_Tratado(int numero, const QString &descricao)
+{
+    return QStringLiteral("Erro não tratado: ") + QString::number(numero) + QStringLiteral("  -  ") + descricao;
+}

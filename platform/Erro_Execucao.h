@@ -28,3 +28,6 @@ constexpr int Caminho_Nao_Encontrado = 76;
 Erro_Execucao Erro_De_Arquivo(int err);
 // The system's description of errno value `err`.
 QString Descricao_Sistema(int err);
+// How a failure no numbered message covers is shown: "Erro não tratado: " + number + "  -  " +
+// description.
+QString Erro_Nao_Tratado(int numero, const QString &descricao);

@@ -39,6 +39,17 @@ constexpr Par_Erro Tabela_Wsa[] = {
     {EPIPE, 10054},
 };
 
+// The socket error number for a C errno value.
+int Numero_Erro_Socket(int err)
+{
+    for (const auto &p : Tabela_Wsa)
+        if (p.err == err)
+            return 14000 + p.codigo_wsa;
+    if (err == ENOMEM)
+        return Erro::Sem_Memoria;
+    return Erro::Erro_Entrada_Saida;
+}
+
 constexpr int Host_Nao_Encontrado = 25001; // 14000 + WSAHOST_NOT_FOUND (11001)
 
 [[noreturn]] void Falha(int err)
@@ -108,15 +119,6 @@ void Preparar_Conectado(int fd, int tempo_limite_ms)
 
 } // namespace
 
-int Numero_Erro_Socket(int err)
-{
-    for (const auto &p : Tabela_Wsa)
-        if (p.err == err)
-            return 14000 + p.codigo_wsa;
-    if (err == ENOMEM)
-        return Erro::Sem_Memoria;
-    return Erro::Erro_Entrada_Saida;
-}
 
 Socketout::~Socketout()
 {

@@ -42,7 +42,3 @@ public:
 private:
     sistema::Descritor fd_;
 };
-
-// The socket error number for a C errno value (used by Socketout; exposed so the mapping of
-// conditions that cannot be provoked on loopback can be tested).
-int Numero_Erro_Socket(int err);

@@ -1,5 +1,7 @@
 #include "receipt/Registro_Recibo.h"
 
+#include "platform/Campos_Fixos.h"
+
 #include <climits>
 
 namespace {
@@ -28,16 +30,6 @@ std::string Contador(int32_t valor)
     return texto.size() > 6 ? std::string(6, '*') : Alinhar_Direita(texto, 6);
 }
 
-bool So_Digitos(std::string_view s)
-{
-    if (s.empty())
-        return false;
-    for (char c : s)
-        if (c < '0' || c > '9')
-            return false;
-    return true;
-}
-
 std::string_view Sem_Brancos(std::string_view s)
 {
     while (!s.empty() && s.front() == ' ')
@@ -52,19 +44,6 @@ const char *const kMeses[12] = {
     "Julho de ", "Agosto de ", "Setembro de ", "Outubro de ", "Novembro de ", "Dezembro de "};
 
 } // namespace
-
-std::string Campo(std::string_view registro, int inicio, int tamanho)
-{
-    long long de = static_cast<long long>(inicio) - 1;
-    long long ate = de + tamanho;
-    if (de < 0)
-        de = 0;
-    if (ate > static_cast<long long>(registro.size()))
-        ate = static_cast<long long>(registro.size());
-    if (ate <= de)
-        return {};
-    return std::string(registro.substr(static_cast<size_t>(de), static_cast<size_t>(ate - de)));
-}
 
 std::string Codigo_Recebimento_De(std::string_view resposta)
 {
@@ -101,10 +80,7 @@ std::string Montar_Recibo(const Dados_Para_Recibo &d)
     rec += Ajustar(Campo(r, 18, 6), 6);
     rec += Ajustar(Campo(r, 2, 8), 8);
     // A control byte (a stray line feed, say) would split the history line or upset the printer.
-    for (char &c : rec)
-        if (static_cast<unsigned char>(c) < 32 || c == 127)
-            c = ' ';
-    return rec;
+    return Sem_Controles(std::move(rec));
 }
 
 namespace Recibo {

@@ -1,6 +1,8 @@
 #pragma once
 // The receipt record: one 179-character line of Windows-1252 bytes with fields at fixed
 // 1-based positions, and the decoding rules that the printed receipt and the preview share.
+#include "platform/Campos_Fixos.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,8 +27,6 @@ std::string Montar_Recibo(const Dados_Para_Recibo &d);
 // zeros ("ABCDEFGH" reads as 0: "00000000").
 std::string Codigo_Recebimento_De(std::string_view resposta);
 
-// Cuts characters [inicio, inicio + tamanho) by 1-based position; short records give short or empty text.
-std::string Campo(std::string_view registro, int inicio, int tamanho);
 
 // Named fields of a record.
 namespace Recibo {

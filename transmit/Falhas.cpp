@@ -1,5 +1,6 @@
 #include "transmit/Falhas.h"
 
+#include "platform/Erro_Execucao.h"
 #include "transmit/Mensagens.h"
 
 Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao)
@@ -18,6 +19,6 @@ Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao)
     case 24047:
     case 25001: return {Mensagem::Sem_Suporte_12, Icone::Exclamacao};
     case 24049: return {Mensagem::Servidor_Desconhecido_13, Icone::Exclamacao};
-    default: return {Mensagem::Erro_Nao_Tratado(numero, descricao), Icone::Nenhum};
+    default: return {Erro_Nao_Tratado(numero, descricao), Icone::Nenhum};
     }
 }

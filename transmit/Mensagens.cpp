@@ -1,5 +1,7 @@
 #include "transmit/Mensagens.h"
 
+#include "platform/Campos_Fixos.h"
+
 #include "platform/Texto1252.h"
 #include "receipt/Registro_Recibo.h"
 
@@ -34,18 +36,19 @@ const QString Servidor_Desconhecido_13 = QStringLiteral(
     "como obter nova versão.");
 
 namespace {
-QString Trecho(std::string_view s, size_t inicio, size_t tamanho)
+// Reply characters by 1-based position, as shown on screen.
+QString Trecho(std::string_view s, int inicio, int tamanho)
 {
-    return inicio < s.size() ? De_1252(s.substr(inicio, tamanho)) : QString();
+    return De_1252(Campo(s, inicio, tamanho));
 }
 } // namespace
 
 QString Ja_Transmitido_08(std::string_view r)
 {
     return QStringLiteral("08 - Este arquivo já foi transmitido anteriormente.\rCom o Código de Recebimento ")
-           + De_1252(Codigo_Recebimento_De(r)) + QStringLiteral(" em ") + Trecho(r, 9, 2)
-           + QLatin1Char('/') + Trecho(r, 11, 2) + QLatin1Char('/') + Trecho(r, 13, 4) + QStringLiteral(" às ")
-           + Trecho(r, 17, 2) + QLatin1Char(':') + Trecho(r, 19, 2) + QLatin1Char(':') + Trecho(r, 21, 2)
+           + De_1252(Codigo_Recebimento_De(r)) + QStringLiteral(" em ") + Trecho(r, 10, 2)
+           + QLatin1Char('/') + Trecho(r, 12, 2) + QLatin1Char('/') + Trecho(r, 14, 4) + QStringLiteral(" às ")
+           + Trecho(r, 18, 2) + QLatin1Char(':') + Trecho(r, 20, 2) + QLatin1Char(':') + Trecho(r, 22, 2)
            + QStringLiteral(".\r\rEsta transmissão foi desconsiderada. Deseja reimprimir o recibo?");
 }
 
@@ -53,14 +56,10 @@ QString Competencia_Recusada_18(std::string_view mes, std::string_view ano, std:
 {
     return QStringLiteral("18 - Transferência cancelada. O arquivo enviado é da competência ") + De_1252(mes)
            + QLatin1Char('/') + De_1252(ano)
-           + QStringLiteral(". Estamos recebendo arquivos referentes ao mês ") + Trecho(r, 1, 2)
-           + QStringLiteral(" e ano ") + Trecho(r, 3, 4);
+           + QStringLiteral(". Estamos recebendo arquivos referentes ao mês ") + Trecho(r, 2, 2)
+           + QStringLiteral(" e ano ") + Trecho(r, 4, 4);
 }
 
-QString Erro_Nao_Tratado(int numero, const QString &descricao)
-{
-    return QStringLiteral("Erro não tratado: ") + QString::number(numero) + QStringLiteral("  -  ") + descricao;
-}
 
 QString Historico_Nao_Gravado(const QString &descricao)
 {

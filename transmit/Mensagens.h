@@ -21,8 +21,6 @@ extern const QString Servidor_Desconhecido_13;
 QString Ja_Transmitido_08(std::string_view resposta);
 // 18: the server accepts another competence (reply characters 2-3 month, 4-7 year).
 QString Competencia_Recusada_18(std::string_view mes, std::string_view ano, std::string_view resposta);
-// "Erro não tratado: " + number + "  -  " + description.
-QString Erro_Nao_Tratado(int numero, const QString &descricao);
 // The receipt was accepted by the server but could not be written to the history file.
 QString Historico_Nao_Gravado(const QString &descricao);
 } // namespace Mensagem

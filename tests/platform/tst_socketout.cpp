@@ -271,26 +271,6 @@ private slots:
         QCOMPARE(n, 24060);
         QVERIFY2(esperas >= 1, "the window's hook runs while the connection is awaited");
     }
-
-    void numeros_das_condicoes()
-    {
-        QCOMPARE(Numero_Erro_Socket(EHOSTUNREACH), 24065);
-        QCOMPARE(Numero_Erro_Socket(ETIMEDOUT), 24060);
-        QCOMPARE(Numero_Erro_Socket(ENOTCONN), 24057);
-        QCOMPARE(Numero_Erro_Socket(ECONNABORTED), 24053);
-        QCOMPARE(Numero_Erro_Socket(ECONNRESET), 24054);
-        QCOMPARE(Numero_Erro_Socket(EPIPE), 24054);
-        QCOMPARE(Numero_Erro_Socket(ECONNREFUSED), 24061);
-        QCOMPARE(Numero_Erro_Socket(EADDRNOTAVAIL), 24049);
-        QCOMPARE(Numero_Erro_Socket(EOPNOTSUPP), 24045);
-        QCOMPARE(Numero_Erro_Socket(EPFNOSUPPORT), 24046);
-        QCOMPARE(Numero_Erro_Socket(EAFNOSUPPORT), 24047);
-        QCOMPARE(Numero_Erro_Socket(ENETUNREACH), 24051);
-        QCOMPARE(Numero_Erro_Socket(EINTR), 24004);
-        QCOMPARE(Numero_Erro_Socket(EMSGSIZE), 24040);
-        QCOMPARE(Numero_Erro_Socket(ENOMEM), Erro::Sem_Memoria);
-        QCOMPARE(Numero_Erro_Socket(ENOENT), Erro::Erro_Entrada_Saida);
-    }
 };
 
 // The descriptions of the unhandled-error text are in the user's language; only a failure the

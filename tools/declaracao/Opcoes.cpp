@@ -1,5 +1,6 @@
 #include "tools/declaracao/Opcoes.h"
 
+#include "platform/Campos_Fixos.h"
 #include "platform/Texto1252.h"
 #include "tools/declaracao/Falha.h"
 
@@ -20,10 +21,6 @@ constexpr const char *Com_Valor[] = {"saida", "tipo", "competencia", "tipo-ident
                                      "razao-social", "endereco", "cep", "uf", "estabelecimentos",
                                      "movimentos", "pis-brancos", "pis-zerados", "acertos"};
 
-bool So_Digitos(const std::string &s)
-{
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isdigit(c); });
-}
 
 long long Contagem(const std::string &nome, const std::string &valor)
 {
