@@ -1,5 +1,7 @@
 #include "history/Busca_Historico.h"
 
+#include "platform/Campos_Fixos.h"
+
 #include "history/Historico.h"
 
 #include <array>
@@ -43,15 +45,6 @@ void Juntar_Digitos(std::string &destino, std::string_view origem)
     for (char c : origem)
         if (c >= '0' && c <= '9')
             destino += c;
-}
-
-std::string_view Sem_Brancos(std::string_view s)
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
 }
 
 // Campo without a copy: the entry's characters [inicio, inicio + tamanho), 1-based, cut at its end.

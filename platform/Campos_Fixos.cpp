@@ -13,6 +13,15 @@ std::string Campo(std::string_view texto, int inicio, int tamanho)
     return std::string(texto.substr(static_cast<size_t>(de), static_cast<size_t>(ate - de)));
 }
 
+std::string_view Sem_Brancos(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
 bool So_Digitos(std::string_view s)
 {
     if (s.empty())

@@ -8,6 +8,9 @@
 // field, never a failure.
 std::string Campo(std::string_view texto, int inicio, int tamanho);
 
+// `s` without the blanks that pad it on either side.
+std::string_view Sem_Brancos(std::string_view s);
+
 // Whether `s` is one or more of the digits 0-9 and nothing else.
 bool So_Digitos(std::string_view s);
 

@@ -22,13 +22,6 @@ std::string Alfanumericos(std::string_view campo)
     return s;
 }
 
-std::string Sem_Brancos_Nas_Pontas(std::string s)
-{
-    const auto i = s.find_first_not_of(' ');
-    if (i == std::string::npos)
-        return {};
-    return s.substr(i, s.find_last_not_of(' ') - i + 1);
-}
 } // namespace
 
 std::string Nome_Arquivo_Recibo(const std::string &r)
@@ -51,7 +44,7 @@ QString Titulo_Recibo(const std::string &r)
 {
     const std::string tipo = Recibo::Tipo_Identificador(r);
     const std::string id =
-        Sem_Brancos_Nas_Pontas(Identificador_Para_Exibir(tipo, Recibo::Identificador(r)));
+        std::string(Sem_Brancos(Identificador_Para_Exibir(tipo, Recibo::Identificador(r))));
     return QStringLiteral("Recibo de Entrega %1 - %2 %3 - %4/%5")
         .arg(De_1252(Recibo::Codigo_Recebimento(r)), tipo == "1" ? QStringLiteral("CNPJ") : QStringLiteral("CEI"),
              De_1252(id), De_1252(Recibo::Mes_Competencia(r)), De_1252(Recibo::Ano_Competencia(r)));

@@ -30,15 +30,6 @@ std::string Contador(int32_t valor)
     return texto.size() > 6 ? std::string(6, '*') : Alinhar_Direita(texto, 6);
 }
 
-std::string_view Sem_Brancos(std::string_view s)
-{
-    while (!s.empty() && s.front() == ' ')
-        s.remove_prefix(1);
-    while (!s.empty() && s.back() == ' ')
-        s.remove_suffix(1);
-    return s;
-}
-
 const char *const kMeses[12] = {
     "Janeiro de ", "Fevereiro de ", "Mar\xE7o de ", "Abril de ", "Maio de ", "Junho de ",
     "Julho de ", "Agosto de ", "Setembro de ", "Outubro de ", "Novembro de ", "Dezembro de "};

@@ -63,13 +63,7 @@ private slots:
     {
         const std::string caminho = Caminho("ALT.MOV");
         Gravar_Declaracao(caminho);
-        QFile f(QString::fromStdString(caminho));
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QByteArray texto = f.readAll();
-        texto[200] = texto[200] == 'A' ? 'B' : 'A';
-        f.seek(0);
-        f.write(texto);
-        f.close();
+        Alterar_Depois_Da_Validacao(QString::fromStdString(caminho));
         const Resumo_Declaracao r = Ler_Resumo(caminho);
         QVERIFY(r.validacao == Estado_Validacao::Alterado);
         QCOMPARE(Texto_Validacao(r.validacao), std::string("alterado ap\xF3s a valida\xE7\xE3o"));

@@ -161,13 +161,7 @@ private slots:
         Opcoes_Geracao nao_validado = Declaracao_Padrao("NOVAL.MOV");
         nao_validado.validar = false;
         Gerar_Arquivo(nao_validado);
-        QFile alterado("ENTREGA.MOV");
-        QVERIFY(alterado.open(QIODevice::ReadWrite));
-        QByteArray texto = alterado.readAll();
-        texto[200] = texto[200] == 'A' ? 'B' : 'A';
-        alterado.seek(0);
-        alterado.write(texto);
-        alterado.close();
+        Alterar_Depois_Da_Validacao("ENTREGA.MOV");
 
         RoteiroMensagens r;
         frmInicio f;

@@ -114,13 +114,7 @@ private slots:
         QCOMPARE(r.textos().last(), Mensagem_15);
 
         Preparar(j);
-        QFile alterado("DECL.MOV");
-        QVERIFY(alterado.open(QIODevice::ReadWrite));
-        QByteArray texto = alterado.readAll();
-        texto[200] = texto[200] == 'A' ? 'B' : 'A';
-        alterado.seek(0);
-        alterado.write(texto);
-        alterado.close();
+        Alterar_Depois_Da_Validacao("DECL.MOV");
         c.cmdTransmitir_Click();
         QCOMPARE(r.textos().last(), Mensagem_16);
 
