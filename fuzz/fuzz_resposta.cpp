@@ -54,22 +54,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dados, size_t tamanho)
     Dados_Para_Recibo d;
     d.resposta = resposta;
     d.nome_arquivo = "Z032024.MOV";
-    d.tipo_identificador = "1";
-    d.identificador = "12345678000190";
-    d.razao_social = "EMPRESA EXEMPLO LTDA";
-    d.endereco = "RUA DAS FLORES 100";
-    d.cep = "12345678";
-    d.uf = "SP";
-    d.mes_competencia = "03";
-    d.ano_competencia = "2024";
+    d.declaracao.Tipo_Identificador = "1";
+    d.declaracao.Identificador = "12345678000190";
+    d.declaracao.Razao_Social = "EMPRESA EXEMPLO LTDA";
+    d.declaracao.Endereco = "RUA DAS FLORES 100";
+    d.declaracao.CEP = "12345678";
+    d.declaracao.UF = "SP";
+    d.declaracao.Mes_Competencia = "03";
+    d.declaracao.Ano_Competencia = "2024";
     Conferir_Registro(Montar_Recibo(d));
 
     // The same bytes in every field, and counters and type from them, whatever their size.
-    d.tipo_arquivo = Numero(resposta, 0);
-    d.nome_arquivo = d.tipo_identificador = d.identificador = d.razao_social = d.endereco = resposta;
-    d.cep = d.uf = d.mes_competencia = d.ano_competencia = resposta;
-    for (int n = 0; n < 5; ++n)
-        d.totais[n] = Numero(resposta, 4 + 4 * static_cast<size_t>(n));
+    Dados_Declaracao &decl = d.declaracao;
+    decl.Tipo_Arquivo = static_cast<int16_t>(Numero(resposta, 0));
+    d.nome_arquivo = decl.Tipo_Identificador = decl.Identificador = decl.Razao_Social = decl.Endereco = resposta;
+    decl.CEP = decl.UF = decl.Mes_Competencia = decl.Ano_Competencia = resposta;
+    int32_t *const totais[] = {&decl.Total_1, &decl.Total_2, &decl.Total_3, &decl.Total_4, &decl.Total_5};
+    for (size_t n = 0; n < 5; ++n)
+        *totais[n] = Numero(resposta, 4 + 4 * n);
     Conferir_Registro(Montar_Recibo(d));
 
     // The display rules read records of any length (a truncated history line, say).

@@ -1,19 +1,11 @@
 #pragma once
 // Checks of a declaration file before it is sent: file type, validation mark, integrity value,
 // header fields and record counters. Reads the file streaming, as bytes.
+#include "receipt/Dados_Declaracao.h"
+
 #include <QString>
 #include <cstdint>
 #include <string>
-
-struct Dados_Declaracao {
-    int16_t Tipo_Arquivo = 0; // 1 movement file, 2 adjustment file
-    // Header fields, exactly as cut from the first line (no trimming).
-    std::string Mes_Competencia, Ano_Competencia, Tipo_Identificador, Identificador;
-    std::string Razao_Social, Endereco, CEP, UF;
-    int32_t Total_1 = 0, Total_2 = 0, Total_3 = 0, Total_4 = 0, Total_5 = 0;
-    int32_t Valor_Integridade = 0;
-    int32_t Marca_Validacao = 0;
-};
 
 enum class Resultado_Verificacao { Aceito, Nao_Validado /* 15 */, Alterado /* 16 */ };
 

@@ -55,18 +55,19 @@ std::string Montar_Recibo(const Dados_Para_Recibo &d)
     rec += Ajustar(Campo(r, 12, 2), 2);
     rec += Ajustar(Campo(r, 10, 2), 2);
     // Any value other than a single digit is an adjustment file ("2").
-    rec += (d.tipo_arquivo >= 0 && d.tipo_arquivo <= 9) ? char('0' + d.tipo_arquivo) : '2';
+    const Dados_Declaracao &decl = d.declaracao;
+    rec += (decl.Tipo_Arquivo >= 0 && decl.Tipo_Arquivo <= 9) ? char('0' + decl.Tipo_Arquivo) : '2';
     rec += Alinhar_Direita(d.nome_arquivo, 12);
     rec += Codigo_Recebimento_De(r);
-    rec += Ajustar(d.tipo_identificador, 1);
-    rec += Ajustar(d.identificador, 14);
-    rec += Ajustar(d.razao_social, 35);
-    rec += Ajustar(d.endereco, 40);
-    rec += Ajustar(d.cep, 8);
-    rec += Ajustar(d.uf, 2);
-    rec += Ajustar(d.mes_competencia, 2);
-    rec += Ajustar(d.ano_competencia, 4);
-    for (int32_t total : d.totais)
+    rec += Ajustar(decl.Tipo_Identificador, 1);
+    rec += Ajustar(decl.Identificador, 14);
+    rec += Ajustar(decl.Razao_Social, 35);
+    rec += Ajustar(decl.Endereco, 40);
+    rec += Ajustar(decl.CEP, 8);
+    rec += Ajustar(decl.UF, 2);
+    rec += Ajustar(decl.Mes_Competencia, 2);
+    rec += Ajustar(decl.Ano_Competencia, 4);
+    for (int32_t total : {decl.Total_1, decl.Total_2, decl.Total_3, decl.Total_4, decl.Total_5})
         rec += Contador(total);
     rec += Ajustar(Campo(r, 18, 6), 6);
     rec += Ajustar(Campo(r, 2, 8), 8);

@@ -2,6 +2,7 @@
 // The receipt record: one 179-character line of Windows-1252 bytes with fields at fixed
 // 1-based positions, and the decoding rules that the printed receipt and the preview share.
 #include "platform/Campos_Fixos.h"
+#include "receipt/Dados_Declaracao.h"
 
 #include <cstdint>
 #include <string>
@@ -11,12 +12,9 @@ constexpr int Tamanho_Registro = 179;
 
 // What the record is built from: the server's reply and what the checks took from the declaration.
 struct Dados_Para_Recibo {
-    std::string resposta;           // the reply to the last block, as received (any length)
-    int tipo_arquivo = 1;           // 1 movement, 2 adjustment
-    std::string nome_arquivo;       // the declaration's file name as listed (no folder)
-    std::string tipo_identificador, identificador, razao_social, endereco, cep, uf;
-    std::string mes_competencia, ano_competencia;
-    int32_t totais[5] = {0, 0, 0, 0, 0};
+    std::string resposta;     // the reply to the last block, as received (any length)
+    std::string nome_arquivo; // the declaration's file name as listed (no folder)
+    Dados_Declaracao declaracao;
 };
 
 // Builds the record; always exactly 179 bytes, every field in its place (values cut or padded,

@@ -241,22 +241,7 @@ void Comando_Transmitir::Encerrar_Conexao()
 // and the record stays current, so its receipt can still be printed or previewed.
 void Comando_Transmitir::Registrar(const std::string &resposta)
 {
-    Dados_Para_Recibo d;
-    d.resposta = resposta;
-    d.tipo_arquivo = declaracao_.Tipo_Arquivo;
-    d.nome_arquivo = nome_;
-    d.tipo_identificador = declaracao_.Tipo_Identificador;
-    d.identificador = declaracao_.Identificador;
-    d.razao_social = declaracao_.Razao_Social;
-    d.endereco = declaracao_.Endereco;
-    d.cep = declaracao_.CEP;
-    d.uf = declaracao_.UF;
-    d.mes_competencia = declaracao_.Mes_Competencia;
-    d.ano_competencia = declaracao_.Ano_Competencia;
-    const int32_t totais[5] = {declaracao_.Total_1, declaracao_.Total_2, declaracao_.Total_3, declaracao_.Total_4,
-                               declaracao_.Total_5};
-    std::copy(std::begin(totais), std::end(totais), d.totais);
-    const std::string recibo = Montar_Recibo(d);
+    const std::string recibo = Montar_Recibo({resposta, nome_, declaracao_});
     janela_.Guardar_Recibo(recibo);
     try {
         Gravar_Historico(recibo, ajustes_.historico);

@@ -28,22 +28,22 @@ void Criar_Historico(const std::string &arquivo, long long n)
     std::ofstream f(arquivo, std::ios::binary | std::ios::trunc);
     Dados_Para_Recibo d;
     d.nome_arquivo = "ZELTA.TXT";
-    d.tipo_identificador = "1";
-    d.identificador = "12345678000190";
-    d.razao_social = "EMPRESA DE TESTE LTDA";
-    d.endereco = "RUA DAS FLORES 10";
-    d.cep = "12345678";
-    d.uf = "SP";
-    d.mes_competencia = "03";
-    d.ano_competencia = "2024";
+    d.declaracao.Tipo_Identificador = "1";
+    d.declaracao.Identificador = "12345678000190";
+    d.declaracao.Razao_Social = "EMPRESA DE TESTE LTDA";
+    d.declaracao.Endereco = "RUA DAS FLORES 10";
+    d.declaracao.CEP = "12345678";
+    d.declaracao.UF = "SP";
+    d.declaracao.Mes_Competencia = "03";
+    d.declaracao.Ano_Competencia = "2024";
     for (long long i = 0; i < n; ++i) {
         // One old entry of its own to be found by the search.
-        d.razao_social = i == 3 ? "PADARIA S\xC3O JO\xC3O LTDA" : "EMPRESA DE TESTE LTDA";
-        d.identificador = i == 3 ? "11222333000181" : "12345678000190";
+        d.declaracao.Razao_Social = i == 3 ? "PADARIA S\xC3O JO\xC3O LTDA" : "EMPRESA DE TESTE LTDA";
+        d.declaracao.Identificador = i == 3 ? "11222333000181" : "12345678000190";
         char codigo[16];
         std::snprintf(codigo, sizeof codigo, "%08lld", i % 100000000);
         d.resposta = std::string("0") + codigo + "15012004090507";
-        d.totais[2] = static_cast<int32_t>(i % 1000000);
+        d.declaracao.Total_3 = static_cast<int32_t>(i % 1000000);
         f << Codificar_Linha(Montar_Recibo(d)) << "\r\n";
     }
 }

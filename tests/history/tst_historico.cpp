@@ -36,11 +36,11 @@ std::string Registro_Numero(int n, const std::string &codigo8 = {})
     const std::string codigo = codigo8.empty() ? Preencher_Zeros(std::to_string(n), 8) : codigo8;
     d.resposta = "0" + codigo + "15012004090507";
     d.nome_arquivo = "ARQ" + std::to_string(n) + ".TXT";
-    d.tipo_identificador = "1";
-    d.identificador = "12345678000190";
-    d.razao_social = "EMPRESA \xC7\xC3O";
-    d.mes_competencia = "03";
-    d.ano_competencia = "2024";
+    d.declaracao.Tipo_Identificador = "1";
+    d.declaracao.Identificador = "12345678000190";
+    d.declaracao.Razao_Social = "EMPRESA \xC7\xC3O";
+    d.declaracao.Mes_Competencia = "03";
+    d.declaracao.Ano_Competencia = "2024";
     return Montar_Recibo(d);
 }
 
@@ -212,11 +212,11 @@ private slots:
             Dados_Para_Recibo d;
             d.resposta = "0" + Preencher_Zeros(std::to_string(i), 8) + "15012004090507";
             d.nome_arquivo = i == 3 ? "folha3.txt" : "ARQ" + std::to_string(i) + ".TXT";
-            d.tipo_identificador = "1";
-            d.identificador = i == 5 ? "11222333000181" : "12345678000190";
-            d.razao_social = i == 2 ? "PADARIA S\xC3O JO\xC3O LTDA" : "EMPRESA " + std::to_string(i);
-            d.mes_competencia = i == 4 ? "12" : "03";
-            d.ano_competencia = i == 4 ? "2026" : "2024";
+            d.declaracao.Tipo_Identificador = "1";
+            d.declaracao.Identificador = i == 5 ? "11222333000181" : "12345678000190";
+            d.declaracao.Razao_Social = i == 2 ? "PADARIA S\xC3O JO\xC3O LTDA" : "EMPRESA " + std::to_string(i);
+            d.declaracao.Mes_Competencia = i == 4 ? "12" : "03";
+            d.declaracao.Ano_Competencia = i == 4 ? "2026" : "2024";
             bytes += Codificar_Linha(Montar_Recibo(d)) + "\r\n";
         }
         Escrever_Bytes(QString::fromStdString(arq), bytes);

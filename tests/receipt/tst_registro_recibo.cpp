@@ -13,21 +13,21 @@ Dados_Para_Recibo Dados_Exemplo()
 {
     Dados_Para_Recibo d;
     d.resposta = kResposta;
-    d.tipo_arquivo = 1;
+    d.declaracao.Tipo_Arquivo = 1;
     d.nome_arquivo = "ZELTA001.TXT";
-    d.tipo_identificador = "1";
-    d.identificador = "12345678000190";
-    d.razao_social = "CONFEC\xC7\xD5" "ES ALFA LTDA";
-    d.endereco = "RUA DAS FLORES 10";
-    d.cep = "12345678";
-    d.uf = "SP";
-    d.mes_competencia = "03";
-    d.ano_competencia = "2024";
-    d.totais[0] = 1;
-    d.totais[1] = 23;
-    d.totais[2] = 456;
-    d.totais[3] = 7890;
-    d.totais[4] = 123456;
+    d.declaracao.Tipo_Identificador = "1";
+    d.declaracao.Identificador = "12345678000190";
+    d.declaracao.Razao_Social = "CONFEC\xC7\xD5" "ES ALFA LTDA";
+    d.declaracao.Endereco = "RUA DAS FLORES 10";
+    d.declaracao.CEP = "12345678";
+    d.declaracao.UF = "SP";
+    d.declaracao.Mes_Competencia = "03";
+    d.declaracao.Ano_Competencia = "2024";
+    d.declaracao.Total_1 = 1;
+    d.declaracao.Total_2 = 23;
+    d.declaracao.Total_3 = 456;
+    d.declaracao.Total_4 = 7890;
+    d.declaracao.Total_5 = 123456;
     return d;
 }
 
@@ -105,11 +105,11 @@ private slots:
     void contadores_em_seis_lugares()
     {
         Dados_Para_Recibo d = Dados_Exemplo();
-        d.totais[0] = 0;
-        d.totais[1] = 999999;
-        d.totais[2] = 1000000;
-        d.totais[3] = -5;
-        d.totais[4] = INT32_MIN;
+        d.declaracao.Total_1 = 0;
+        d.declaracao.Total_2 = 999999;
+        d.declaracao.Total_3 = 1000000;
+        d.declaracao.Total_4 = -5;
+        d.declaracao.Total_5 = INT32_MIN;
         const std::string r = Montar_Recibo(d);
         QCOMPARE(r.size(), size_t(Tamanho_Registro));
         QCOMPARE(Recibo::Total(r, 1), Em("     0"));
@@ -162,15 +162,15 @@ private slots:
     void campos_do_cabecalho_cortados_ou_completados()
     {
         Dados_Para_Recibo d = Dados_Exemplo();
-        d.tipo_identificador = "";
-        d.identificador = "123456789012345678";
-        d.razao_social = std::string(50, 'R');
-        d.endereco = "";
-        d.cep = "123";
-        d.uf = "SPX";
-        d.mes_competencia = "3";
-        d.ano_competencia = "24";
-        d.tipo_arquivo = 2;
+        d.declaracao.Tipo_Identificador = "";
+        d.declaracao.Identificador = "123456789012345678";
+        d.declaracao.Razao_Social = std::string(50, 'R');
+        d.declaracao.Endereco = "";
+        d.declaracao.CEP = "123";
+        d.declaracao.UF = "SPX";
+        d.declaracao.Mes_Competencia = "3";
+        d.declaracao.Ano_Competencia = "24";
+        d.declaracao.Tipo_Arquivo = 2;
         const std::string r = Montar_Recibo(d);
         QCOMPARE(r.size(), size_t(Tamanho_Registro));
         QCOMPARE(Recibo::Tipo_Arquivo(r), Em("2"));
@@ -184,15 +184,15 @@ private slots:
         QCOMPARE(Recibo::Ano_Competencia(r), Em("24  "));
         QCOMPARE(Recibo::Total(r, 1), Em("     1"));
 
-        d.tipo_arquivo = 17; // not one digit: an adjustment file
+        d.declaracao.Tipo_Arquivo = 17; // not one digit: an adjustment file
         QCOMPARE(Recibo::Tipo_Arquivo(Montar_Recibo(d)), Em("2"));
     }
 
     void bytes_de_controle_viram_brancos()
     {
         Dados_Para_Recibo d = Dados_Exemplo();
-        d.razao_social = "ALFA\nLTDA\x7F";
-        d.endereco = std::string("RUA\tA\r", 6) + std::string(1, '\0') + "X";
+        d.declaracao.Razao_Social = "ALFA\nLTDA\x7F";
+        d.declaracao.Endereco = std::string("RUA\tA\r", 6) + std::string(1, '\0') + "X";
         d.resposta = "0123456781501200409\r507";
         const std::string r = Montar_Recibo(d);
         QCOMPARE(r.size(), size_t(Tamanho_Registro));
@@ -202,7 +202,7 @@ private slots:
         for (unsigned char c : r)
             QVERIFY(c >= 32 && c != 127);
         // Bytes above 127 are letters of the code page and stay.
-        d.razao_social = "\xC7\xE3\xFA";
+        d.declaracao.Razao_Social = "\xC7\xE3\xFA";
         QCOMPARE(Recibo::Razao_Social(Montar_Recibo(d)).substr(0, 3), Em("\xC7\xE3\xFA"));
     }
 
@@ -221,15 +221,15 @@ private slots:
                                         "Setembro de ", "Outubro de ", "Novembro de ", "Dezembro de "};
         Dados_Para_Recibo d = Dados_Exemplo();
         for (int m = 1; m <= 12; ++m) {
-            d.mes_competencia = (m < 10 ? "0" : "") + std::to_string(m);
+            d.declaracao.Mes_Competencia = (m < 10 ? "0" : "") + std::to_string(m);
             QCOMPARE(Texto_Mes(Montar_Recibo(d)), Em(textos[m - 1]));
         }
         for (const char *mes : {"03", " 3", "3 "}) {
-            d.mes_competencia = mes;
+            d.declaracao.Mes_Competencia = mes;
             QCOMPARE(Texto_Mes(Montar_Recibo(d)), Em("Mar\xE7o de "));
         }
         for (const char *mes : {"00", "13", "  ", "AB", "-3"}) {
-            d.mes_competencia = mes;
+            d.declaracao.Mes_Competencia = mes;
             QCOMPARE(Texto_Mes(Montar_Recibo(d)), Em(""));
         }
     }
