@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-PAUSA = 0.4  # between keys: Qt drops keys that come while a window is still opening
+RITMO = 0.2  # between keys, as a person types; windows are waited for by their state, not by time
 
 
 class Falha(Exception):
@@ -150,15 +150,22 @@ class Tela:
         wid = self.janela(regex, segundos)
         if not wid:
             falhar(f"a janela {regex!r} não apareceu em {segundos} s")
-        self.xdotool("windowfocus", "--sync", str(wid))
-        time.sleep(PAUSA)
+        # Qt drops keys that come while a window is still opening: wait until it is the active one.
+        if not esperar(lambda: self.xdotool("windowfocus", "--sync", str(wid)) is not None
+                       and self.xdotool("getwindowfocus") == str(wid), segundos, 0.05):
+            falhar(f"a janela {regex!r} não recebeu o foco em {segundos} s")
         return wid
 
     def teclas(self, *teclas):
-        """Types keys one after the other, as a person would, with a pause after each."""
+        """Types keys one after the other, as a person would."""
         for t in teclas:
             self.xdotool("key", "--clearmodifiers", t)
-            time.sleep(PAUSA)
+            time.sleep(RITMO)
+
+    def geometria(self, wid):
+        """Position and size of a window: (x, y, width, height)."""
+        geo = dict(l.split("=", 1) for l in self.xdotool("getwindowgeometry", "--shell", str(wid)).split())
+        return int(geo["X"]), int(geo["Y"]), int(geo["WIDTH"]), int(geo["HEIGHT"])
 
     def origem(self, wid):
         """Screen position of a window's top-left corner."""

@@ -110,17 +110,24 @@ def transmitir(tela, app, pasta):
                "de arquivos depois da mensagem 01?)")
 
     historico = os.path.join(pasta, "Zelta.ret")
-    # The window lives during the protocol's pauses: about 2 s after the confirmation the first
-    # block has gone and the 3 s pause runs. The part the confirmation covered is painted again
-    # and the progress box shows its text (white ground, dark letters).
-    time.sleep(2)
+    # The window lives during the protocol's pauses (3 s after the block, then 5 s before the
+    # first poll): the part the confirmation covered is painted again and the progress box shows
+    # its text (white ground, dark letters) while the reply is still awaited.
     wid = tela.focar(TRANSMITIR)
-    tela.capturar("transmitindo")
+    altura_envio = tela.geometria(wid)[3]
     x, y = tela.origem(wid)
     caixa = (x + DENTRO_PERCENTUAL[0], y + DENTRO_PERCENTUAL[1], DENTRO_PERCENTUAL[2], DENTRO_PERCENTUAL[3])
-    branco = tela.fracao(*caixa, lambda p: min(p) > 250)
-    letras = tela.fracao(*caixa, lambda p: max(p) < 110)
-    if branco < 0.5 or letras < 0.005:
+    branco = letras = 0.0
+
+    def pintada():
+        nonlocal branco, letras
+        branco = tela.fracao(*caixa, lambda p: min(p) > 250)
+        letras = tela.fracao(*caixa, lambda p: max(p) < 110)
+        return branco >= 0.5 and letras >= 0.005
+
+    pintada_a_tempo = esperar(lambda: pintada() and not os.path.exists(os.path.join(pasta, "Zelta.ret")), 6, 0.2)
+    tela.capturar("transmitindo")
+    if not pintada_a_tempo:
         falhar(f"a janela não foi pintada durante a pausa (caixa de progresso: {branco:.0%} branca, "
                f"{letras:.1%} de letras; veja a captura 'transmitindo')")
     # Keys typed during the upload do nothing, then or later: not Escape, not "&Voltar".
@@ -136,7 +143,10 @@ def transmitir(tela, app, pasta):
     if not os.path.exists(historico):
         tela.capturar("falha-transmissao")
         falhar("a transmissão terminou sem recibo (veja a última captura)")
-    time.sleep(1)  # the receipt state is set right after the history is written
+    # The receipt state follows the history line: the window takes its receipt-state height.
+    if not esperar(lambda: tela.janela(TRANSMITIR, 0) and tela.geometria(wid)[3] != altura_envio, 10):
+        tela.capturar("sem-estado-recibo")
+        falhar("a janela não entrou no estado de recibo depois da entrega")
     tela.capturar("estado-recibo")
     if not tela.janela(TRANSMITIR, 0):
         falhar("a janela fechou depois da entrega: uma tecla apertada durante a transmissão agiu no fim")
