@@ -16,7 +16,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from janela_real import (MENSAGEM, PRINCIPAL, REIMPRIMIR, TRANSMITIR, VISUALIZAR, Tela,  # noqa: E402
-                         abrir_zeltanet, encerrar, esperar, executar_teste, exigir_vivo, falhar, iniciar)
+                         abrir_zeltanet, encerrar, esperar, executar_teste, exigir_vivo, falhar, iniciar,
+                         titulo)
+
+GRAVAR_PDF = titulo("Gravar o recibo em arquivo PDF")
 
 PORTA = 2500
 ARQUIVO = "TESTE.MOV"
@@ -152,6 +155,38 @@ def transmitir(tela, app, pasta):
         falhar("a janela fechou depois da entrega: uma tecla apertada durante a transmissão agiu no fim")
 
 
+def gravar_pdf(tela, app, pasta, codigo):
+    """With no printer installed, "&Imprimir" gives message 14 and leaves the keyboard on the
+    printer list, whose last entry saves the receipt as a PDF file under Recibos/."""
+    tela.focar(TRANSMITIR)
+    tela.teclas("alt+i")
+    if not tela.janela(MENSAGEM, 10):
+        falhar("a mensagem 14 não apareceu ao imprimir sem impressora")
+    tela.focar(MENSAGEM)
+    tela.teclas("Return")
+    if not tela.sumiu(MENSAGEM):
+        falhar("Enter não fechou a mensagem 14")
+    tela.focar(TRANSMITIR)
+    tela.teclas("End", "alt+i")
+    if not tela.janela(GRAVAR_PDF, 10):
+        tela.capturar("sem-dialogo-pdf")
+        falhar("escolher \"Arquivo PDF...\" e Imprimir não abriu a janela de gravação")
+    tela.capturar("gravar-pdf")
+    tela.focar(GRAVAR_PDF)
+    tela.teclas("Return")  # the suggested folder and name
+    recibos = os.path.join(pasta, "Recibos")
+    achados = esperar(lambda: [n for n in os.listdir(recibos) if n.endswith(".pdf")]
+                      if os.path.isdir(recibos) and tela.sumiu(GRAVAR_PDF, 0) else [], 10)
+    exigir_vivo(app, "a gravação do PDF")
+    if len(achados) != 1 or not achados[0].endswith(f"-{codigo}.pdf"):
+        falhar(f"Recibos/ deveria ter um PDF terminado em -{codigo}.pdf; tem {achados}")
+    caminho = os.path.join(recibos, achados[0])
+    texto = esperar(lambda: subprocess.run(["pdftotext", "-layout", caminho, "-"], capture_output=True,
+                                           text=True, timeout=30).stdout, 5)
+    if f"Código do Recebimento: {codigo}" not in texto:
+        falhar(f"o PDF gravado não traz o código {codigo}")
+
+
 def visualizar_e_voltar(tela, app):
     # Without a window manager the keyboard goes nowhere once the confirmation closed: give it
     # back. "Visualizar" has no access letter and the transmission disabled whatever had the
@@ -231,10 +266,13 @@ def principal():
                     "--razao-social", f"EMPRESA TESTE {time.time_ns() % 10**12}"],
                    check=True, stdout=subprocess.DEVNULL, timeout=30)
     with open(os.path.join(rascunho, "zeltanet.log"), "wb") as log:
-        app = abrir_zeltanet(tela, opcoes.zeltanet, pasta, log)
+        # No printer, whatever the machine has: the PDF entry is then the list's only one.
+        app = abrir_zeltanet(tela, opcoes.zeltanet, pasta, log,
+                             CUPS_SERVER=os.path.join(rascunho, "sem-cups.sock"))
     tela.capturar("principal")
     transmitir(tela, app, pasta)
     codigo = conferir_historico(pasta, log_servidor)
+    gravar_pdf(tela, app, pasta, codigo)
     visualizar_e_voltar(tela, app)
     reimprimir_e_sair(tela, app)
     conferir_historico(pasta, log_servidor)  # nothing after the delivery wrote to it
