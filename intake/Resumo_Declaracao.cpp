@@ -35,10 +35,10 @@ Resumo_Declaracao Ler_Resumo(const std::string &caminho)
 
 std::string Texto_Competencia(const Resumo_Declaracao &r)
 {
-    // The receipt's month names, read from where a record keeps the competence month.
+    // The receipt's month names.
     char mes[8];
     std::snprintf(mes, sizeof mes, "%02d", (r.mes % 100 + 100) % 100);
-    const std::string nome = Texto_Mes(std::string(129, ' ') + mes);
+    const std::string nome = Nome_Mes(r.mes);
     const std::string ano = std::to_string(r.ano);
     return nome.empty() ? std::string(mes) + "/" + ano : nome + ano;
 }

@@ -172,12 +172,16 @@ std::string Hora_Para_Exibir(std::string_view registro)
     return Campo(hora, 1, 2) + ":" + Campo(hora, 3, 2) + ":" + Campo(hora, 5, 2);
 }
 
-std::string Texto_Mes(std::string_view registro)
+std::string Nome_Mes(long long mes)
 {
-    const long long mes = Valor_Numerico(Recibo::Mes_Competencia(registro));
     if (mes < 1 || mes > 12)
         return {};
     return kMeses[mes - 1];
+}
+
+std::string Texto_Mes(std::string_view registro)
+{
+    return Nome_Mes(Valor_Numerico(Recibo::Mes_Competencia(registro)));
 }
 
 std::string Identificador_Para_Exibir(std::string_view tipo, std::string_view identificador)

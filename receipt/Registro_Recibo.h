@@ -57,6 +57,8 @@ std::string Data_Para_Exibir(std::string_view registro);  // dd/mm/yyyy
 std::string Hora_Para_Exibir(std::string_view registro);  // hh:mm:ss
 // "Março de " etc. for months 1-12 of the record, empty for any other value.
 std::string Texto_Mes(std::string_view registro);
+// The same for a month number: "Dezembro de " for 12, empty outside 1-12.
+std::string Nome_Mes(long long mes);
 // CNPJ "@@.@@@.@@@/@@@@-@@" or CEI (characters 3-14) "@@.@@@.@@@.@@@-@" of the identifier given.
 std::string Identificador_Para_Exibir(std::string_view tipo, std::string_view identificador);
 std::string CEP_Para_Exibir(std::string_view registro);   // "@@.@@@-@@@"
