@@ -59,7 +59,7 @@ install(FILES ${zelta_manuais} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${ZELTA_PACOTE}/debian/copyright ${zelta_changelog}
         DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zeltanet)
 # The help menu looks beside the program first, then in ../share/zeltanet.
-install(FILES ${CMAKE_SOURCE_DIR}/app/shell/Ajuda.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/zeltanet)
+install(FILES ${CMAKE_SOURCE_DIR}/gui/app/Ajuda.hlp DESTINATION ${CMAKE_INSTALL_DATADIR}/zeltanet)
 install(FILES ${ZELTA_PACOTE}/zeltanet.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${ZELTA_PACOTE}/icons/zeltanet.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)

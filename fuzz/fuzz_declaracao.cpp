@@ -5,9 +5,9 @@
 // (the next two bytes say how far before it the input starts), behind lines of 4000 bytes
 // (0xFF) or one long line without end (0xFE), so the cases where a line crosses blocks are reached.
 #include "fuzz/Apoio_Fuzz.h"
-#include "platform/Leitor_Linhas.h"
-#include "intake/Verificacao.h"
-#include "platform/Erro_Execucao.h"
+#include "engine/platform/Leitor_Linhas.h"
+#include "engine/intake/Verificacao.h"
+#include "engine/platform/Erro_Execucao.h"
 
 #include <cstdint>
 #include <string>

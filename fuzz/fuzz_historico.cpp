@@ -2,11 +2,11 @@
 // entry read the field cutters, the display rules, the printed page and the reprint cells.
 // The reading is compared with a plain split of the same bytes; the search finds an entry by its code.
 #include "fuzz/Apoio_Fuzz.h"
-#include "history/Historico.h"
-#include "history/frmReimpressao.h"
-#include "platform/Erro_Execucao.h"
-#include "receipt/Pagina_Recibo.h"
-#include "receipt/Registro_Recibo.h"
+#include "engine/history/Historico.h"
+#include "gui/history/frmReimpressao.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/receipt/Pagina_Recibo.h"
+#include "engine/receipt/Registro_Recibo.h"
 
 #include <QDateTime>
 

@@ -1,8 +1,8 @@
 // Any bytes as the server's reply: judging it, building the receipt record from it (and from
 // the same bytes standing in for every declaration field), and the record's display rules.
 #include "fuzz/Apoio_Fuzz.h"
-#include "receipt/Registro_Recibo.h"
-#include "transmit/Julgamento.h"
+#include "engine/receipt/Registro_Recibo.h"
+#include "engine/transmit/Julgamento.h"
 
 #include <cstdint>
 #include <string>

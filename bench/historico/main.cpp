@@ -3,8 +3,8 @@
 // With --busca, times the reprint window's search over a history of 1,000,000 entries (goal:
 // each search within a second).
 // Usage: bench_historico [entries] [repetitions] | bench_historico --busca [entries]
-#include "history/Historico.h"
-#include "receipt/Registro_Recibo.h"
+#include "engine/history/Historico.h"
+#include "engine/receipt/Registro_Recibo.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,10 +2,10 @@
 // with the real clock. Goals: 8 files at 4 at once within 2.6x the wall time of one file; 32 files
 // at 8 within 1.3x of ceil(32/8) single deliveries; client CPU under 2% of the wall time.
 #include "tests/common/Declaracao_Teste.h"
-#include "platform/Descritor.h"
-#include "platform/Erro_Execucao.h"
-#include "platform/Socketout.h"
-#include "transmit/Lote.h"
+#include "engine/platform/Descritor.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/platform/Socketout.h"
+#include "engine/transmit/Lote.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -4,10 +4,10 @@
 #include "../../tests/transmit/Janela_Teste.h"
 #include "../../tests/transmit/Servidor_Local.h"
 
-#include "intake/Compactacao.h"
+#include "engine/intake/Compactacao.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"
-#include "transmit/Comando_Transmitir.h"
+#include "engine/transmit/Comando_Transmitir.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     QElapsedTimer parede;
     parede.start();
     const double cpu0 = Cpu_Da_Linha_Ms();
-    Comando_Transmitir(janela, relogio, a).cmdTransmitir_Click();
+    Comando_Transmitir(janela, relogio, a).cmdTransmitir_Click(janela.Escolha());
     const double cpu = Cpu_Da_Linha_Ms() - cpu0;
     const double total = static_cast<double>(parede.nsecsElapsed()) / 1e6;
 

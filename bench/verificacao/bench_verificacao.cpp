@@ -2,7 +2,7 @@
 // file beside a minimal loop that only finds line ends and chains zlib's crc32, and reports
 // throughput and peak memory. Goals: both passes within 1.5x the reference, peak RSS < 50 MB.
 //   bench_verificacao [size in MB, default 100]
-#include "intake/Verificacao.h"
+#include "engine/intake/Verificacao.h"
 #include "tools/declaracao/Gerador.h"
 
 #include <QTemporaryDir>

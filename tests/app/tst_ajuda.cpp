@@ -1,5 +1,5 @@
 // The help engine and the manual shipped next to the program.
-#include "platform/Ajuda.h"
+#include "gui/app/Ajuda.h"
 
 #include <QApplication>
 #include <QFile>

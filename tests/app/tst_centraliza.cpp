@@ -1,6 +1,6 @@
 // Window placement: the rule on plain numbers, then on real windows.
-#include "app/cis/CIS_000.h"
-#include "app/shell/frmPrincipal.h"
+#include "gui/cis/CIS_000.h"
+#include "gui/app/frmPrincipal.h"
 
 #include <QGuiApplication>
 #include <QMdiArea>

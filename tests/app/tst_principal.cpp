@@ -1,11 +1,11 @@
 // The main window: menus, the reprint item, the information windows, the transmit window's
 // lifetime and the two ways out.
-#include "app/cis/CIS_000.h"
-#include "app/shell/frmPrincipal.h"
-#include "app/shell/frmSobre.h"
-#include "app/shell/frmSuporte.h"
-#include "intake/janela/frmInicio.h"
-#include "intake/janela/frmLote.h"
+#include "gui/cis/CIS_000.h"
+#include "gui/app/frmPrincipal.h"
+#include "gui/app/frmSobre.h"
+#include "gui/app/frmSuporte.h"
+#include "gui/intake/frmInicio.h"
+#include "gui/intake/frmLote.h"
 #include "tests/common/Janela_Modal.h"
 #include "tests/common/RoteiroMensagens.h"
 

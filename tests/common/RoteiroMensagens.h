@@ -1,6 +1,6 @@
 #pragma once
 // Scripted message boxes for tests: records every box and answers from a queue.
-#include "app/cis/CIS_000.h"
+#include "gui/cis/CIS_000.h"
 
 #include <QString>
 #include <deque>

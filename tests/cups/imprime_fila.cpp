@@ -1,7 +1,7 @@
 // Prints the test receipt through Imprime_Recibo on the print queue named by the first argument.
 // Exits 1 when printing reported a message (the printer was not available).
-#include "app/cis/CIS_000.h"
-#include "receipt/Imprime_Recibo.h"
+#include "gui/cis/CIS_000.h"
+#include "gui/receipt/Imprime_Recibo.h"
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QApplication>

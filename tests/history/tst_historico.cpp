@@ -1,9 +1,9 @@
 // The history file: the stored form of a line, appending, the duplicate check and the reading
 // of the newest entries, including files left behind by a crash mid-write.
-#include "history/Historico.h"
+#include "engine/history/Historico.h"
 
-#include "platform/Erro_Execucao.h"
-#include "receipt/Registro_Recibo.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/receipt/Registro_Recibo.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Packing the declaration file: the archive a standard zip reader opens, and the result codes.
-#include "intake/Compactacao.h"
-#include "platform/Zip.h"
+#include "engine/intake/Compactacao.h"
+#include "engine/platform/Zip.h"
 
 #include <QProcess>
 #include <QStandardPaths>

@@ -1,12 +1,12 @@
 // The transmit window's chooser and its state after loading and on unload.
-#include "app/cis/CIS_000.h"
-#include "intake/Lista_Arquivos.h"
-#include "intake/Lista_Pastas.h"
-#include "intake/Lista_Unidades.h"
-#include "intake/Padrao_Arquivos.h"
-#include "intake/Unidades.h"
-#include "intake/janela/frmInicio.h"
-#include "platform/Impressoras.h"
+#include "gui/cis/CIS_000.h"
+#include "gui/intake/Lista_Arquivos.h"
+#include "gui/intake/Lista_Pastas.h"
+#include "gui/intake/Lista_Unidades.h"
+#include "engine/intake/Padrao_Arquivos.h"
+#include "engine/platform/Unidades.h"
+#include "gui/intake/frmInicio.h"
+#include "engine/print/Impressoras.h"
 #include "tests/common/RoteiroMensagens.h"
 
 #include <QApplication>

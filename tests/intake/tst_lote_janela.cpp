@@ -5,10 +5,10 @@
 #include "tests/transmit/Relogio_Rapido.h"
 #include "tests/transmit/Servidor_Local.h"
 
-#include "history/Historico.h"
-#include "intake/janela/frmLote.h"
-#include "receipt/Recibo_Pdf.h"
-#include "transmit/Mensagens.h"
+#include "engine/history/Historico.h"
+#include "gui/intake/frmLote.h"
+#include "engine/print/Recibo_Pdf.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,8 +1,8 @@
 // The summary of a declaration file shown when it is chosen: whose file, which month, which kind,
 // how many movements, and whether the validation mark holds.
-#include "intake/Leitor_Resumo.h"
-#include "intake/Resumo_Declaracao.h"
-#include "platform/Erro_Execucao.h"
+#include "engine/intake/Leitor_Resumo.h"
+#include "engine/intake/Resumo_Declaracao.h"
+#include "engine/platform/Erro_Execucao.h"
 #include "tests/common/Declaracao_Teste.h"
 
 #include <QDir>

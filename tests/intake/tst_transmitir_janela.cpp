@@ -3,14 +3,14 @@
 #include "../transmit/Relogio_Rapido.h"
 #include "../transmit/Servidor_Local.h"
 
-#include "app/cis/CIS_000.h"
-#include "history/Historico.h"
-#include "intake/Lista_Arquivos.h"
-#include "intake/Lista_Pastas.h"
-#include "intake/janela/frmInicio.h"
+#include "gui/cis/CIS_000.h"
+#include "engine/history/Historico.h"
+#include "gui/intake/Lista_Arquivos.h"
+#include "gui/intake/Lista_Pastas.h"
+#include "gui/intake/frmInicio.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"
-#include "transmit/Mensagens.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <QApplication>
 #include <QComboBox>

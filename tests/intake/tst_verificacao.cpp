@@ -1,8 +1,8 @@
 // Checks of a declaration file: type, mark, integrity value, header fields and counters,
 // through the functions the transmit command calls.
-#include "intake/Verificacao.h"
-#include "platform/Crc.h"
-#include "platform/Erro_Execucao.h"
+#include "engine/intake/Verificacao.h"
+#include "engine/platform/Crc.h"
+#include "engine/platform/Erro_Execucao.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,6 +1,6 @@
 // The Debian package taken apart: its header, and every file where the programs and the desktop
 // look for it.
-#include "platform/Ajuda.h"
+#include "gui/app/Ajuda.h"
 #include "tests/package/Pacote_Teste.h"
 
 #include <QApplication>
@@ -125,7 +125,7 @@ void TstPacote::programas_e_manual()
     // The installed program finds its manual in ../share/zeltanet, and it is our manual.
     const QString manual = Caminho(QStringLiteral("usr/share/zeltanet/Ajuda.hlp"));
     QCOMPARE(Arquivo_Ajuda(Caminho(QStringLiteral("usr/bin"))), manual);
-    QFile instalado(manual), fonte(QDir(qEnvironmentVariable("ZELTA_SOURCE_DIR")).filePath(QStringLiteral("app/shell/Ajuda.hlp")));
+    QFile instalado(manual), fonte(QDir(qEnvironmentVariable("ZELTA_SOURCE_DIR")).filePath(QStringLiteral("gui/app/Ajuda.hlp")));
     QVERIFY(instalado.open(QIODevice::ReadOnly) && fonte.open(QIODevice::ReadOnly));
     QCOMPARE(instalado.readAll(), fonte.readAll());
     QVERIFY(WinHelpA(nullptr, Arquivo_Ajuda(Caminho(QStringLiteral("usr/bin"))), HELP_FINDER, "0"));

@@ -1,6 +1,6 @@
 // The TCP client against small listeners on loopback.
-#include "platform/Erro_Execucao.h"
-#include "platform/Socketout.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/platform/Socketout.h"
 
 #include <QtTest>
 

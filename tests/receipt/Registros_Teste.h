@@ -1,7 +1,7 @@
 #pragma once
 // Receipt records for tests, written field by field in the record's fixed positions, so they do not
 // depend on the record builder. Text is UTF-8 here and stored as Windows-1252 bytes.
-#include "platform/Texto1252.h"
+#include "engine/platform/Texto1252.h"
 
 #include <QString>
 #include <string>

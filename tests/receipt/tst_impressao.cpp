@@ -1,8 +1,10 @@
 // Printing: printer switching and restoring, the unavailable-printer path, the print button, and the
 // text of the page written to a PDF file.
-#include "platform/Impressoras.h"
-#include "receipt/Impressora_Aplicacao.h"
-#include "receipt/Imprime_Recibo.h"
+#include "engine/print/Impressoras.h"
+#include "gui/receipt/Lista_Impressoras.h"
+#include "engine/print/Impressora_Aplicacao.h"
+#include "engine/print/Impressao.h"
+#include "gui/receipt/Imprime_Recibo.h"
 #include "tests/common/Janela_Modal.h"
 #include "tests/common/RoteiroMensagens.h"
 #include "tests/receipt/Registros_Teste.h"

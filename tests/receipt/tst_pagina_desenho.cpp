@@ -1,6 +1,6 @@
 // The renderer on an image: column positions by average character width, a Tab already
 // passed moving to the next line, and the whole receipt fitting on one page.
-#include "receipt/Desenho_Recibo.h"
+#include "engine/print/Desenho_Recibo.h"
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QDateTime>

@@ -1,5 +1,5 @@
 // The receipt page as data: every line of both file kinds, and the one-character-column rendering.
-#include "receipt/Pagina_Recibo.h"
+#include "engine/receipt/Pagina_Recibo.h"
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QDateTime>

@@ -1,11 +1,12 @@
 // The receipt written to a PDF file: its suggested name and title, the same text as the printed
 // page for both file kinds, and failures that leave the target as it was. Runs under a
 // QGuiApplication: writing a PDF must not need widgets.
-#include "receipt/Imprime_Recibo.h"
-#include "receipt/Recibo_Pdf.h"
+#include "engine/print/Impressao.h"
+#include "gui/receipt/Imprime_Recibo.h"
+#include "engine/print/Recibo_Pdf.h"
 #include "tests/common/RoteiroMensagens.h"
 #include "tests/receipt/Registros_Teste.h"
-#include "platform/Impressoras.h"
+#include "engine/print/Impressoras.h"
 
 #include <QDir>
 #include <QFile>

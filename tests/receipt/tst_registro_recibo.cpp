@@ -1,6 +1,6 @@
 // The receipt record: building it from a reply and the declaration's data, cutting its fields,
 // and the display rules shared by the printed receipt and the preview.
-#include "receipt/Registro_Recibo.h"
+#include "engine/receipt/Registro_Recibo.h"
 
 #include <QTest>
 #include <climits>

@@ -1,7 +1,7 @@
 // The receipt preview: captions of both file kinds, the identifier padding, the competence rule,
 // and a fresh window each time it opens.
-#include "app/cis/CIS_000.h"
-#include "receipt/frmVisualizar.h"
+#include "gui/cis/CIS_000.h"
+#include "gui/receipt/frmVisualizar.h"
 #include "tests/common/Janela_Modal.h"
 #include "tests/receipt/Registros_Teste.h"
 

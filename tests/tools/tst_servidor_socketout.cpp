@@ -1,7 +1,7 @@
 // The program's TCP client against the reception server: the two ends agree on the protocol,
 // and the server's misbehaviour reaches the client as the socket errors it reports.
-#include "platform/Erro_Execucao.h"
-#include "platform/Socketout.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/platform/Socketout.h"
 #include "tests/tools/Cliente_Teste.h"
 
 #include <QtTest>

@@ -1,15 +1,17 @@
 #pragma once
 // A transmit window without widgets: keeps each control's state and logs what the command does.
-#include "platform/Socketout.h"
-#include "platform/Zip.h"
-#include "intake/janela/frmInicio_estado_recibo.h"
-#include "transmit/Janela_Transmissao.h"
-#include "transmit/Relogio.h"
+#include "engine/platform/Socketout.h"
+#include "engine/platform/Zip.h"
+#include "gui/intake/frmInicio_estado_recibo.h"
+#include "engine/transmit/Janela_Transmissao.h"
+#include "engine/transmit/Relogio.h"
+#include "gui/cis/CIS_000.h"
 #include "Relogio_Rapido.h"
 
 #include <QStringList>
 #include <functional>
 #include <map>
+#include <optional>
 #include <thread>
 
 struct Estado_Controle {
@@ -30,10 +32,14 @@ public:
             controles[c].visivel = false;
     }
 
-    int Indice_Arquivo() override { return nome.empty() ? -1 : 0; }
-    QString Nome_Arquivo() override { return QString::fromStdString(nome); }
-    QString Pasta() override { return QString::fromStdString(pasta); }
+    std::optional<Arquivo_Escolhido> Escolha() const
+    {
+        if (nome.empty())
+            return std::nullopt;
+        return Arquivo_Escolhido{QString::fromStdString(nome), nome, pasta};
+    }
     void Foco_Lista_Arquivos() override { log << "foco filList"; }
+    bool Em_Estado_Recibo() override { return em_recibo; }
 
     QString Legenda(Controle c) override { return controles[c].legenda; }
     void Definir_Legenda(Controle c, const QString &t) override
@@ -52,11 +58,18 @@ public:
     void Definir_Altura_Janela(int twips) { altura = twips; }
 
     // Questions and notices as the transmit window shows them, so the scripted boxes see them.
-    Resposta Perguntar(const QString &t, Icone i) override { return Caixa_Mensagem(t, i, Botoes::SimNao); }
+    Resposta Perguntar(Pergunta p, const QString &t) override
+    {
+        return Caixa_Mensagem(t, Icone_Da_Pergunta(p), Botoes::SimNao);
+    }
     void Avisar(const QString &t, Icone i) override { Caixa_Mensagem(t, i, Botoes::Ok); }
     void Ponteiro_Espera(bool sim) override { sim ? Ponteiro_Ampulheta() : Ponteiro_Padrao(); }
     void Guardar_Recibo(const std::string &registro) override { Dados_Recibo = registro; }
-    void Entrar_Estado_Recibo(const QString &codigo) override { Aplicar_Estado_Recibo(*this, codigo); }
+    void Entrar_Estado_Recibo(const QString &codigo) override
+    {
+        em_recibo = true;
+        Aplicar_Estado_Recibo(*this, codigo);
+    }
 
     Socketout &Socket() override { return *socket; }
     Zip &Compactador() override { return *zip; }
@@ -76,6 +89,7 @@ public:
     std::map<Controle, Estado_Controle> controles;
     int altura = 4000;
     bool fechada = false;
+    bool em_recibo = false;
     int eventos = 0;
     QStringList log, progresso;
     std::unique_ptr<Socketout> socket = std::make_unique<Socketout>();

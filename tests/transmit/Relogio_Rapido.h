@@ -1,6 +1,6 @@
 #pragma once
-#include "platform/Socketout.h"
-#include "transmit/Relogio.h"
+#include "engine/platform/Socketout.h"
+#include "engine/transmit/Relogio.h"
 
 #include <QDeadlineTimer>
 #include <chrono>

@@ -3,13 +3,13 @@
 #include "Janela_Teste.h"
 #include "Servidor_Local.h"
 
-#include "app/cis/CIS_000.h"
-#include "history/Historico.h"
-#include "receipt/Registro_Recibo.h"
+#include "gui/cis/CIS_000.h"
+#include "engine/history/Historico.h"
+#include "engine/receipt/Registro_Recibo.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"
-#include "transmit/Comando_Transmitir.h"
-#include "transmit/Mensagens.h"
+#include "engine/transmit/Comando_Transmitir.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <QDir>
 #include <QFile>
@@ -80,7 +80,7 @@ class TstComando : public QObject {
         Servidor_Local s(o);
         Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir c(j, relogio, Ajustes(s.porta));
-        c.cmdTransmitir_Click();
+        c.cmdTransmitir_Click(j.Escolha());
         return r.textos();
     }
 
@@ -103,23 +103,23 @@ private slots:
         Janela_Teste j;
         Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir c(j, relogio, Ajustes(1));
-        c.cmdTransmitir_Click();
+        c.cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos(), QStringList{Mensagem_01});
         QCOMPARE(j.log, QStringList{"foco filList"});
 
         Opcoes_Geracao nao_validado = Declaracao_Padrao("NOVAL.MOV");
         nao_validado.validar = false;
         Preparar(j, nao_validado);
-        c.cmdTransmitir_Click();
+        c.cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos().last(), Mensagem_15);
 
         Preparar(j);
         Alterar_Depois_Da_Validacao("DECL.MOV");
-        c.cmdTransmitir_Click();
+        c.cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos().last(), Mensagem_16);
 
         Preparar(j); // valid again: "Não" at the confirmation changes nothing either
-        c.cmdTransmitir_Click();
+        c.cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos().last(), Mensagem::Confirmacao_03);
         QCOMPARE(r.vistas().back().botoes, Botoes::SimNao);
         for (const auto &[controle, estado] : j.controles)
@@ -176,7 +176,7 @@ private slots:
         j.log.clear();
         Relogio_Rapido relogio(j.socket.get());
         Comando_Transmitir c(j, relogio, Ajustes(1));
-        c.cmdTransmitir_Click();
+        c.cmdTransmitir_Click(j.Escolha());
         QCOMPARE(j.log, QStringList{"visualizar"});
     }
 
@@ -187,7 +187,7 @@ private slots:
         Servidor_Local s(o);
         auto pressionar = [&](Janela_Teste &j) {
             Relogio_Rapido relogio(j.socket.get());
-            Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click();
+            Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click(j.Escolha());
         };
         r.responder(Resposta::Sim);
         Janela_Teste primeira;
@@ -205,6 +205,8 @@ private slots:
         QVERIFY(r.textos().last().startsWith("08 - Este arquivo já foi transmitido anteriormente.\rCom o Código de Recebimento "
                                              + QString::fromStdString(codigo) + " em "));
         QCOMPARE(r.vistas().back().botoes, Botoes::SimNao);
+        QCOMPARE(r.vistas().back().icone, Icone::Exclamacao);
+        QCOMPARE(r.vistas().front().icone, Icone::Pergunta); // the confirmation before it
         QVERIFY(segunda.fechada);
         QVERIFY(!segunda.log.contains("reimpressao " + QString::fromStdString(codigo)));
         QCOMPARE(Linhas_Historico(), 1);
@@ -278,7 +280,7 @@ private slots:
         o.sem_resposta = true;
         Servidor_Local s(o);
         Relogio_Rapido relogio;
-        Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click();
+        Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos(), (QStringList{Mensagem::Confirmacao_03, Mensagem::Demora_05, Mensagem::Demora_05,
                                           Mensagem::Abortada_06}));
         // 3 + 5 seconds after the last block, then 21 pauses of 5 seconds before each question.
@@ -321,7 +323,7 @@ private slots:
         }
         j.zip = std::make_unique<Zip_Tamanho>(caso == "reset" ? 2500 : 800);
         Relogio_Rapido relogio(j.socket.get());
-        Comando_Transmitir(j, relogio, a).cmdTransmitir_Click();
+        Comando_Transmitir(j, relogio, a).cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos().size(), 2);
         QVERIFY2(r.textos().last().startsWith(inicio), qPrintable(r.textos().last()));
         QVERIFY(r.textos().last().size() > inicio.size() || inicio.endsWith("- "));
@@ -401,7 +403,7 @@ private slots:
         Preparar(j);
         j.zip = std::make_unique<Zip_Falho>();
         Relogio_Rapido relogio(j.socket.get());
-        Comando_Transmitir(j, relogio, Ajustes(1)).cmdTransmitir_Click();
+        Comando_Transmitir(j, relogio, Ajustes(1)).cmdTransmitir_Click(j.Escolha());
         QCOMPARE(r.textos().last(), QString("Erro na compactação do arquivo."));
         QCOMPARE(r.vistas().back().icone, Icone::Informacao);
         QVERIFY(j.fechada);
@@ -463,7 +465,7 @@ private slots:
         Relogio_Sistema relogio;
         QElapsedTimer t;
         t.start();
-        Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click();
+        Comando_Transmitir(j, relogio, Ajustes(s.porta)).cmdTransmitir_Click(j.Escolha());
         const qint64 ms = t.elapsed();
         // One block: 3 to 4 seconds, then 5 to 6 seconds, then the first poll finds the reply.
         QVERIFY2(ms >= 7500 && ms <= 11500, qPrintable(QString::number(ms)));

@@ -2,8 +2,8 @@
 // its command line, confirmation, output, receipts and exit statuses.
 #include "Servidor_Local.h"
 
-#include "history/Historico.h"
-#include "receipt/Recibo_Pdf.h"
+#include "engine/history/Historico.h"
+#include "engine/print/Recibo_Pdf.h"
 #include "tests/common/Declaracao_Teste.h"
 
 #include <QDir>

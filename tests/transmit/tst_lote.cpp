@@ -3,11 +3,11 @@
 #include "Relogio_Rapido.h"
 #include "Servidor_Local.h"
 
-#include "history/Historico.h"
-#include "receipt/Registro_Recibo.h"
+#include "engine/history/Historico.h"
+#include "engine/receipt/Registro_Recibo.h"
 #include "tests/common/Declaracao_Teste.h"
-#include "transmit/Lote.h"
-#include "transmit/Mensagens.h"
+#include "engine/transmit/Lote.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <QDir>
 #include <QFile>

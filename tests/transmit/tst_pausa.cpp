@@ -1,5 +1,5 @@
 // The upload's pauses: k to k + 1 seconds of the time of day, sleeping, ending at midnight.
-#include "transmit/Relogio.h"
+#include "engine/transmit/Relogio.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,9 +1,9 @@
 // Block messages, block counts, progress steps, reply judging and failure messages.
-#include "platform/Erro_Execucao.h"
-#include "transmit/Falhas.h"
-#include "transmit/Julgamento.h"
-#include "transmit/Mensagem_Bloco.h"
-#include "transmit/Mensagens.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/transmit/Falhas.h"
+#include "engine/transmit/Julgamento.h"
+#include "engine/transmit/Mensagem_Bloco.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <QTest>
 

@@ -3,11 +3,11 @@
 #include "Janela_Teste.h"
 #include "Servidor_Local.h"
 
-#include "app/cis/CIS_000.h"
-#include "history/Historico.h"
+#include "gui/cis/CIS_000.h"
+#include "engine/history/Historico.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"
-#include "transmit/Comando_Transmitir.h"
+#include "engine/transmit/Comando_Transmitir.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -106,7 +106,7 @@ private slots:
             roteiro.responder(Resposta::Nao); // 05 or 08
             Dados_Recibo.clear(); // so a record built by this delivery shows
             Relogio_Rapido relogio(caso == Caso::Sem_Resposta ? nullptr : j.socket.get());
-            Comando_Transmitir(j, relogio, a).cmdTransmitir_Click();
+            Comando_Transmitir(j, relogio, a).cmdTransmitir_Click(j.Escolha());
 
             const bool gravou_recibo = !Dados_Recibo.empty();
             if (repete)

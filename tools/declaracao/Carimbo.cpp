@@ -1,17 +1,14 @@
 #include "tools/declaracao/Carimbo.h"
 
-#include "intake/Verificacao.h"
-#include "platform/Descritor.h"
-#include "platform/Erro_Execucao.h"
+#include "engine/intake/Verificacao.h"
+#include "engine/platform/Descritor.h"
+#include "engine/platform/Erro_Execucao.h"
 #include "tools/declaracao/Falha.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace declaracao {
 
@@ -19,9 +16,10 @@ namespace {
 constexpr std::size_t Bloco = 1 << 20;
 constexpr off_t Inicio_Marca = 145;
 
-sistema::Descritor Abrir(const std::string &caminho, int modo)
+sistema::Descritor Abrir(const std::string &caminho, bool escrita)
 {
-    sistema::Descritor d = sistema::Abrir(caminho.c_str(), modo);
+    sistema::Descritor d = escrita ? sistema::Abrir_Leitura_Escrita(caminho.c_str())
+                                   : sistema::Abrir_Leitura(caminho.c_str());
     if (!d.Aberto())
         throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
     return d;
@@ -74,7 +72,7 @@ std::pair<off_t, off_t> Ultima_Linha(int fd, off_t tamanho, const std::string &c
 
 void Exigir_Texto(const std::string &caminho)
 {
-    const sistema::Descritor arquivo = Abrir(caminho, O_RDONLY);
+    const sistema::Descritor arquivo = Abrir(caminho, false);
     auto bloco = std::make_unique<char[]>(Bloco);
     for (;;) {
         const ssize_t n = sistema::Ler(arquivo.Fd(), bloco.get(), Bloco);
@@ -90,11 +88,11 @@ void Exigir_Texto(const std::string &caminho)
 int32_t Carimbar(const std::string &caminho)
 {
     Exigir_Texto(caminho);
-    const sistema::Descritor arquivo = Abrir(caminho, O_RDWR);
-    struct stat st {};
-    if (::fstat(arquivo.Fd(), &st) != 0)
+    const sistema::Descritor arquivo = Abrir(caminho, true);
+    const off_t tamanho = sistema::Tamanho(arquivo.Fd());
+    if (tamanho < 0)
         throw Falha_Ferramenta(caminho + ": " + std::strerror(errno));
-    const auto [inicio, fim] = Ultima_Linha(arquivo.Fd(), st.st_size, caminho);
+    const auto [inicio, fim] = Ultima_Linha(arquivo.Fd(), tamanho, caminho);
     if (fim - inicio < Inicio_Marca)
         throw Falha_Ferramenta(caminho + ": a última linha tem " + std::to_string(fim - inicio)
                                + " caracteres; a marca de validação precisa de pelo menos 145");
@@ -111,12 +109,12 @@ int32_t Carimbar(const std::string &caminho)
     std::string escrita(marca, 5);
     if (fim - inicio < Inicio_Marca + 5) {
         // The line grows to 150: what stood after its 145th character is only its line end.
-        std::string final_(static_cast<std::size_t>(st.st_size - inicio), '\0');
+        std::string final_(static_cast<std::size_t>(tamanho - inicio), '\0');
         Ler_Em(arquivo.Fd(), final_.data(), final_.size(), inicio, caminho);
         escrita = final_.substr(0, Inicio_Marca) + escrita + final_.substr(static_cast<std::size_t>(fim - inicio));
-        if (::pwrite(arquivo.Fd(), escrita.data(), escrita.size(), inicio) != static_cast<ssize_t>(escrita.size()))
+        if (sistema::Escrever_Em(arquivo.Fd(), escrita.data(), escrita.size(), inicio) != static_cast<ssize_t>(escrita.size()))
             throw Falha_Ferramenta(caminho + ": falha ao gravar: " + std::strerror(errno));
-    } else if (::pwrite(arquivo.Fd(), marca, 5, inicio + Inicio_Marca) != 5) {
+    } else if (sistema::Escrever_Em(arquivo.Fd(), marca, 5, inicio + Inicio_Marca) != 5) {
         throw Falha_Ferramenta(caminho + ": falha ao gravar: " + std::strerror(errno));
     }
     return d.Valor_Integridade;

@@ -1,7 +1,7 @@
 #include "tools/declaracao/Conferencia.h"
 
-#include "platform/Erro_Execucao.h"
-#include "platform/Texto1252.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/platform/Texto1252.h"
 #include "tools/declaracao/Carimbo.h"
 #include "tools/declaracao/Falha.h"
 

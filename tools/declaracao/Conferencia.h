@@ -1,6 +1,6 @@
 #pragma once
 // What the program finds in a declaration file, checked with the program's own code.
-#include "intake/Verificacao.h"
+#include "engine/intake/Verificacao.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #include "tools/declaracao/Opcoes.h"
 
-#include "platform/Campos_Fixos.h"
-#include "platform/Texto1252.h"
+#include "engine/platform/Campos_Fixos.h"
+#include "engine/platform/Texto1252.h"
 #include "tools/declaracao/Falha.h"
 
 #include <QCommandLineParser>

@@ -3,7 +3,7 @@
 // When every client slot is taken, a new connection takes the place of the one that has
 // waited longest for its first header, or else of the one receiving slowest (bytes per
 // second since it came); only when all are being judged is the new one refused.
-#include "platform/Descritor.h"
+#include "engine/platform/Descritor.h"
 #include "tools/servidor/Opcoes.h"
 #include "tools/servidor/Registro.h"
 #include "tools/servidor/Sessao.h"

@@ -1,7 +1,7 @@
 #include "tools/servidor/Sessao.h"
 
 #include "tools/servidor/Declaracao.h"
-#include "platform/Descritor.h"
+#include "engine/platform/Descritor.h"
 #include "tools/servidor/Fim_Zip.h"
 #include "tools/servidor/Log.h"
 #include "tools/servidor/Protocolo.h"

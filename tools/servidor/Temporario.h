@@ -3,7 +3,7 @@
 // being unpacked. Its bytes are counted in the folder's quota while it exists; it disappears
 // with its owner unless it was kept under its final name.
 #include "tools/servidor/Cota.h"
-#include "platform/Descritor.h"
+#include "engine/platform/Descritor.h"
 
 #include <cstdint>
 #include <string>

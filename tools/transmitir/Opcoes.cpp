@@ -1,6 +1,6 @@
 #include "tools/transmitir/Opcoes.h"
 
-#include "transmit/Lote.h"
+#include "engine/transmit/Lote.h"
 
 #include <QCommandLineParser>
 #include <QFile>

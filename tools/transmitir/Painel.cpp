@@ -1,11 +1,10 @@
 #include "tools/transmitir/Painel.h"
 
-#include "platform/Texto1252.h"
+#include "engine/platform/Console.h"
+#include "engine/platform/Texto1252.h"
 
 #include <QFileInfo>
 #include <algorithm>
-#include <sys/ioctl.h>
-#include <unistd.h>
 
 namespace {
 // Message texts break lines with a carriage return; printed, they stay on one line.
@@ -29,9 +28,8 @@ QString Coluna(const QString &texto, qsizetype largura)
 Painel::Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &arquivos)
     : saida_(saida), terminal_(terminal)
 {
-    winsize ws{};
-    if (terminal_ && ::ioctl(::fileno(saida_), TIOCGWINSZ, &ws) == 0 && ws.ws_col > 20)
-        largura_ = ws.ws_col - 1;
+    if (const int colunas = terminal_ ? Largura_Terminal(saida_) : 0; colunas > 20)
+        largura_ = colunas - 1;
     for (const std::string &a : arquivos)
         arquivos_.push_back({QFileInfo(QFile::decodeName(QByteArray::fromStdString(a))).fileName()});
 }

@@ -2,7 +2,7 @@
 // What zelta-transmitir prints while a batch runs. On a terminal: a progress bar for each file
 // being delivered, finished files and messages printed above them. Otherwise one plain line per
 // event. At the end, the summary table.
-#include "transmit/Lote.h"
+#include "engine/transmit/Lote.h"
 
 #include <QString>
 #include <cstdio>

@@ -1,47 +1,23 @@
 // zelta-transmitir: delivers declaration files from the command line with the transmit command,
 // appending to the "Zelta.ret" of the current folder.
-#include "receipt/Recibo_Pdf.h"
+#include "engine/platform/Console.h"
+#include "engine/print/Recibo_Pdf.h"
 #include "tools/transmitir/Opcoes.h"
 #include "tools/transmitir/Painel.h"
-#include "transmit/Lote.h"
-#include "transmit/Mensagens.h"
+#include "engine/transmit/Lote.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <QDir>
 #include <QGuiApplication>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <pthread.h>
 #include <string>
-#include <thread>
-#include <unistd.h>
 
 namespace {
 std::atomic<bool> Parar{false};
-
-// Ctrl-C is taken by a thread of its own, so no delivery's system call is interrupted. The first
-// lets running deliveries end their step and starts no new file; a second ends the program at
-// once (a history entry is one write, which the end of the process does not cut).
-void Vigiar_Interrupcao()
-{
-    sigset_t sinais;
-    sigemptyset(&sinais);
-    sigaddset(&sinais, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &sinais, nullptr); // inherited by every thread started after this
-    std::thread([sinais] {
-        int sinal = 0;
-        sigwait(&sinais, &sinal);
-        Parar = true;
-        std::fputs("\nInterrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
-                   "terminam a etapa em que estão.\n",
-                   stderr);
-        sigwait(&sinais, &sinal);
-        std::_Exit(130);
-    }).detach();
-}
 
 bool Confirmar()
 {
@@ -111,8 +87,16 @@ int main(int argc, char **argv)
     a.paralelas = o.paralelas;
     a.espera_maxima_s = o.espera_min * 60.0;
 
-    Painel painel(stdout, ::isatty(STDOUT_FILENO) != 0, o.arquivos);
-    Vigiar_Interrupcao();
+    Painel painel(stdout, E_Terminal(stdout), o.arquivos);
+    // The first Ctrl-C lets running deliveries end their step and starts no new file; a second
+    // ends the program at once (a history entry is one write, which the end of the process does
+    // not cut).
+    Vigiar_Interrupcao([] {
+        Parar = true;
+        std::fputs("\nInterrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
+                   "terminam a etapa em que estão.\n",
+                   stderr);
+    });
     const std::vector<Resultado_Entrega> resultados =
         Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
     bool ok = Lote_Bem_Sucedido(resultados);

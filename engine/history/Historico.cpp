@@ -1,0 +1,117 @@
+#include "engine/history/Historico.h"
+
+#include "engine/history/Busca_Historico.h"
+#include "engine/platform/Arquivos.h"
+#include "engine/platform/Campos_Fixos.h"
+#include "engine/platform/Leitor_Linhas.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/receipt/Registro_Recibo.h"
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <string_view>
+
+namespace {
+
+std::string Deslocar(const std::string &texto, int deslocamento)
+{
+    std::string s(texto);
+    for (char &c : s)
+        c = static_cast<char>(static_cast<unsigned char>(c) + deslocamento); // wraps modulo 256
+    return s;
+}
+
+// Hands each line of the file (at most its first Guardado_Por_Linha bytes) to `linha` until
+// `linha` returns false. Lines end at CR LF or a lone CR; a lone LF is a record character 0
+// stored as a line end and stays in its line. Memory stays the same whatever the file holds.
+template <typename F> void Percorrer_Linhas(const std::string &arquivo, F &&linha)
+{
+    Leitor_Linhas leitor(arquivo, Limite_Leitura_Historico);
+    Linha_Lida l;
+    while (leitor.Proxima(l))
+        if (!linha(l.texto.substr(0, std::min(l.texto.size(), Guardado_Por_Linha))))
+            return;
+}
+
+} // namespace
+
+std::string Codificar_Linha(const std::string &registro)
+{
+    return Deslocar(registro, Deslocamento_Historico);
+}
+
+std::string Decodificar_Linha(const std::string &linha)
+{
+    return Deslocar(linha, -Deslocamento_Historico);
+}
+
+void Gravar_Historico(const std::string &registro, const std::string &arquivo)
+{
+    // Parallel deliveries of one process take turns here; the file's lock keeps another program
+    // appending to the same file out of the look at the last byte, the write and its undoing.
+    // Both are needed: where the file lock is emulated by record locks it does not exclude threads.
+    static std::mutex vez;
+    const std::lock_guard<std::mutex> nossa_vez(vez);
+    Anexo_Travado historico(arquivo);
+
+    std::string linha;
+    // A last line cut short by an earlier crash is closed first, or this entry would be glued to it.
+    const std::int64_t tamanho = historico.Tamanho();
+    char ultimo = '\n';
+    if (tamanho > 0 && historico.Ler_Byte(tamanho - 1, ultimo) && ultimo != '\n')
+        linha = "\r\n";
+    // A control byte in the record would be stored as a line end (byte 0 becomes LF): written as
+    // a blank, the same rule the record builder follows.
+    linha += Codificar_Linha(Sem_Controles(registro));
+    linha += "\r\n";
+    // One write, so a reader or another writer never sees half of the entry.
+    historico.Anexar(linha);
+    historico.Fechar();
+}
+
+bool Historico_Existe(const std::string &arquivo)
+{
+    return Existe_Sem_Ser_Pasta(arquivo);
+}
+
+bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo)
+{
+    // The stored form of the code: comparing the shifted characters spares decoding every line.
+    const std::string procurado = Codificar_Linha(codigo8);
+    bool achou = false;
+    try {
+        Percorrer_Linhas(arquivo, [&](std::string_view linha) {
+            achou = Campo(linha, 22, 8) == procurado;
+            return !achou;
+        });
+    } catch (const Erro_Execucao &e) {
+        if (e.numero == Erro::Arquivo_Nao_Encontrado)
+            return false;
+        throw;
+    }
+    return achou;
+}
+
+Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo)
+{
+    const Consulta_Historico consulta(texto);
+    // The newest matches so far, in a ring: memory stays the same however long the file is.
+    std::vector<std::string> anel(Max_Entradas_Reimpressao);
+    Leitura_Historico r;
+    Percorrer_Linhas(arquivo, [&](std::string_view linha) {
+        ++r.total;
+        if (consulta.Corresponde_Armazenada(linha)) {
+            anel[static_cast<size_t>(r.encontradas % Max_Entradas_Reimpressao)].assign(linha);
+            ++r.encontradas;
+        }
+        return true;
+    });
+    const long long guardadas = std::min<long long>(r.encontradas, Max_Entradas_Reimpressao);
+    r.entradas.reserve(static_cast<size_t>(guardadas));
+    for (long long i = r.encontradas - guardadas; i < r.encontradas; ++i)
+        r.entradas.push_back(Decodificar_Linha(anel[static_cast<size_t>(i % Max_Entradas_Reimpressao)]));
+    return r;
+}
+
+Leitura_Historico Ler_Historico(const std::string &arquivo) { return Procurar_Historico({}, arquivo); }

@@ -1,0 +1,39 @@
+#pragma once
+// The rules for opening the files the program reads and writes, by their names as the file
+// system spells them (bytes). Declared here, implemented once per system.
+#include "engine/platform/Descritor.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Opens a file for reading, accepting only a regular file. The open does not block: a name that
+// became a pipe or a device since it was listed must neither hang the open nor be read for ever.
+// Throws Erro_Execucao ("Não é um arquivo comum" for anything but a regular file).
+sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho);
+// Whether `caminho` names a regular file (links followed).
+bool Arquivo_Comum(const std::string &caminho);
+// Whether something that is not a folder exists at `caminho`.
+bool Existe_Sem_Ser_Pasta(const std::string &caminho);
+// Names (bytes) of the visible regular files of `pasta` (links followed; names starting with a
+// dot are hidden), in no particular order. Empty when the folder cannot be listed.
+std::vector<std::string> Arquivos_Comuns(const std::string &pasta);
+
+// A file opened for appending (created when missing) under the system's lock of the whole file,
+// held until it is closed: another program appending to it waits its turn.
+class Anexo_Travado {
+public:
+    // Throws Erro_Execucao when the file cannot be opened or locked.
+    explicit Anexo_Travado(const std::string &caminho);
+    std::int64_t Tamanho() const;
+    // The byte at `posicao`; false when it cannot be read.
+    bool Ler_Byte(std::int64_t posicao, char &c) const;
+    // All of `s` in one write; a write cut short is undone (the file cut back) and throws.
+    void Anexar(std::string_view s);
+    // Flushes the file to the disk and closes it; throws when either fails.
+    void Fechar();
+
+private:
+    sistema::Descritor fd_;
+};

@@ -1,0 +1,102 @@
+#include "engine/platform/Arquivos.h"
+
+#include "engine/platform/Erro_Execucao.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho)
+{
+    sistema::Descritor fd = sistema::Abrir(caminho.c_str(), O_RDONLY | O_NONBLOCK);
+    if (!fd.Aberto())
+        throw Erro_De_Arquivo(errno);
+    struct stat st {};
+    if (::fstat(fd.Fd(), &st) != 0)
+        throw Erro_De_Arquivo(errno);
+    if (!S_ISREG(st.st_mode))
+        throw Erro_Execucao(Erro::Caminho_Inacessivel, QStringLiteral("Não é um arquivo comum"));
+    return fd;
+}
+
+bool Arquivo_Comum(const std::string &caminho)
+{
+    struct stat st {};
+    return ::stat(caminho.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool Existe_Sem_Ser_Pasta(const std::string &caminho)
+{
+    struct stat st {};
+    return ::stat(caminho.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> Arquivos_Comuns(const std::string &pasta)
+{
+    std::vector<std::string> nomes;
+    DIR *d = ::opendir(pasta.c_str());
+    if (!d)
+        return nomes;
+    const int fd = ::dirfd(d);
+    while (const dirent *e = ::readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, 0) == 0 && S_ISREG(st.st_mode))
+            nomes.emplace_back(e->d_name);
+    }
+    ::closedir(d);
+    return nomes;
+}
+
+Anexo_Travado::Anexo_Travado(const std::string &caminho)
+{
+    // Read access only serves to look at the last byte; a write-only file is still appended to.
+    for (int modo : {O_RDWR, O_WRONLY}) {
+        fd_ = sistema::Abrir(caminho.c_str(), modo | O_APPEND | O_CREAT, 0666);
+        if (fd_.Aberto() || errno != EACCES)
+            break;
+    }
+    if (!fd_.Aberto() || !sistema::Travar(fd_.Fd()))
+        throw Erro_De_Arquivo(errno);
+}
+
+std::int64_t Anexo_Travado::Tamanho() const
+{
+    struct stat st {};
+    if (::fstat(fd_.Fd(), &st) != 0)
+        throw Erro_De_Arquivo(errno);
+    return st.st_size;
+}
+
+bool Anexo_Travado::Ler_Byte(std::int64_t posicao, char &c) const
+{
+    return sistema::Ler_Em(fd_.Fd(), &c, 1, posicao) == 1;
+}
+
+void Anexo_Travado::Anexar(std::string_view s)
+{
+    const std::int64_t antes = Tamanho();
+    const ssize_t escritos = sistema::Escrever(fd_.Fd(), s.data(), s.size());
+    if (escritos == static_cast<ssize_t>(s.size()))
+        return;
+    const int err = escritos < 0 ? errno : ENOSPC;
+    if (escritos > 0) {
+        // Leave no half entry behind; should even this fail, a reader takes the cut line as a
+        // short one and the next entry closes it.
+        const int desfeito = ::ftruncate(fd_.Fd(), antes);
+        static_cast<void>(desfeito);
+    }
+    throw Erro_De_Arquivo(err);
+}
+
+void Anexo_Travado::Fechar()
+{
+    if (::fsync(fd_.Fd()) != 0)
+        throw Erro_De_Arquivo(errno);
+    if (::close(fd_.Soltar()) != 0)
+        throw Erro_De_Arquivo(errno);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// What the user is told about a run-time failure that ends the transmit command.
+#include "engine/transmit/Perguntas.h"
+
+#include <QString>
+
+struct Aviso_Falha {
+    QString texto;
+    Icone icone;
+};
+
+// Socket error numbers become messages 09-13 (network unreachable 24051 is 09, connection refused
+// 24061 is 10); anything else the unhandled-error text (no icon).
+Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao);

@@ -1,0 +1,301 @@
+#include "gui/history/frmReimpressao.h"
+
+#include "gui/cis/CIS_000.h"
+#include "engine/history/Historico.h"
+#include "engine/platform/Erro_Execucao.h"
+#include "engine/print/Impressoras.h"
+#include "gui/receipt/Lista_Impressoras.h"
+#include "engine/platform/Texto1252.h"
+#include "gui/receipt/Imprime_Recibo.h"
+#include "engine/receipt/Registro_Recibo.h"
+#include "gui/receipt/frmVisualizar.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QResizeEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+
+namespace {
+struct Coluna {
+    const char *titulo;
+    int largura; // twips
+};
+constexpr Coluna Colunas[6] = {{"Transmitido em:", 2300}, {"Arquivo", 1700},      {"Tipo Arquivo", 1300},
+                               {"Cod. Retorno", 1300},    {"Identificador", 2600}, {"Competência", 1270}};
+} // namespace
+
+QStringList Celulas_Reimpressao(const std::string &r)
+{
+    using namespace Recibo;
+    const bool zelta = Valor_Numerico(Tipo_Arquivo(r)) == 1;
+    const std::string tipo_id = Tipo_Identificador(r);
+    return {
+        // The parts as they stand, unlike the receipt's masked date: a short entry shows short.
+        De_1252(Campo(r, 7, 2) + "/" + Campo(r, 5, 2) + "/" + Campo(r, 1, 4)) + QStringLiteral(" às ") +
+            De_1252(Campo(r, 166, 2) + ":" + Campo(r, 168, 2) + ":" + Campo(r, 170, 2)),
+        De_1252(Nome_Arquivo(r)),
+        zelta ? QStringLiteral("ZELTA") : QStringLiteral("ACERTO"),
+        De_1252(Codigo_Recebimento(r)),
+        QString::fromUtf8(tipo_id == "1" ? "CNPJ: " : "CEI: ") +
+            De_1252(Identificador_Para_Exibir(tipo_id, Identificador(r))),
+        zelta ? De_1252(Mes_Competencia(r) + "/" + Ano_Competencia(r)) : QString(),
+    };
+}
+
+QString Razao_Social_Reimpressao(const std::string &linha)
+{
+    return De_1252(Recibo::Razao_Social(linha)).trimmed();
+}
+
+namespace {
+// Column texts are never cut: a column is at least as wide as its widest text.
+void Ajustar_Colunas(QTableWidget *grade)
+{
+    for (int c = 0; c < grade->columnCount(); ++c) {
+        grade->resizeColumnToContents(c);
+        grade->setColumnWidth(c, std::max(Twips_X(Colunas[c].largura), grade->columnWidth(c)));
+    }
+}
+} // namespace
+
+frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
+{
+    setModal(true);
+    setWindowTitle(QStringLiteral("ZELTA Net  - Reimprimir Recibo de Entrega"));
+    QFont fonte;
+    // Without the design font, Liberation Sans keeps the captions near their design widths.
+    fonte.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    fonte.setPointSizeF(8.25);
+    fonte.setBold(true);
+    setFont(fonte);
+    // Design size, and room to grow: the grid takes what the window gains.
+    resize(Twips_X(11100), Twips_Y(2760));
+    setMinimumSize(size());
+    setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    setSizeGripEnabled(true);
+
+    Label2 = new QLabel(QStringLiteral("Selecione uma das transmissões abaixo:"), this);
+    Geometria_Twips(Label2, 120, 0, 3435, 195);
+    MSFlexGrid1 = new QTableWidget(this);
+    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setAccessibleName(QStringLiteral("Transmissões anteriores"));
+    Geometria_Twips(MSFlexGrid1, 120, 360, 10815, 1215);
+    Label1 = new QLabel(QStringLiteral("Código do Recebimento selecionado:"), this);
+    Geometria_Twips(Label1, 120, 1680, 3180, 195);
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("Código do Recebimento selecionado"));
+    Geometria_Twips(Text1, 120, 1920, 3135, 288);
+    Label13 = new QLabel(QStringLiteral("Impressora:"), this);
+    Geometria_Twips(Label13, 7800, 1680, 1110, 195);
+    cmb_print = new QComboBox(this);
+    cmb_print->setObjectName(QStringLiteral("cmb_print"));
+    cmb_print->setAccessibleName(QStringLiteral("Impressora"));
+    // A list box reads its chosen entry as its name: the description says what it is.
+    cmb_print->setAccessibleDescription(QStringLiteral("Impressora do recibo"));
+    Geometria_Twips(cmb_print, 7800, 1920, 3165, 315);
+    cmdVisualizar = new QPushButton(QStringLiteral("&Visualizar"), this);
+    cmdVisualizar->setObjectName(QStringLiteral("cmdVisualizar"));
+    Geometria_Twips(cmdVisualizar, 7800, 2280, 972, 372);
+    cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
+    cmdImprimir->setObjectName(QStringLiteral("cmdImprimir"));
+    Geometria_Twips(cmdImprimir, 8880, 2280, 972, 372);
+    lblLocalizar = new QLabel(QStringLiteral("Localizar:"), this);
+    Geometria_Twips(lblLocalizar, 3480, 1680, 1110, 195);
+    txtLocalizar = new QLineEdit(this);
+    txtLocalizar->setObjectName(QStringLiteral("txtLocalizar"));
+    txtLocalizar->setAccessibleName(QStringLiteral("Localizar"));
+    txtLocalizar->setAccessibleDescription(
+        QStringLiteral("Código, identificador, razão social, arquivo ou competência"));
+    txtLocalizar->setToolTip(txtLocalizar->accessibleDescription());
+    txtLocalizar->setClearButtonEnabled(true);
+    Geometria_Twips(txtLocalizar, 3480, 1920, 4080, 288);
+    lblLocalizar->setBuddy(txtLocalizar);
+    cmdSair = new QPushButton(QStringLiteral("&Voltar"), this);
+    cmdSair->setObjectName(QStringLiteral("cmdSair"));
+    Geometria_Twips(cmdSair, 9960, 2280, 972, 372);
+    cmdVisualizar->setEnabled(false);
+    cmdImprimir->setEnabled(false);
+    // A substitute font may be wider than the design font: never cut a caption.
+    for (QLabel *l : {Label1, Label2, Label13, lblLocalizar})
+        l->resize(l->size().expandedTo(l->sizeHint()));
+    Label1->setBuddy(Text1);
+    Label13->setBuddy(cmb_print);
+
+    connect(cmdImprimir, &QPushButton::clicked, this, &frmReimpressao::cmdImprimir_Click);
+    connect(cmdVisualizar, &QPushButton::clicked, this, &frmReimpressao::cmdVisualizar_Click);
+    connect(cmdSair, &QPushButton::clicked, this, &frmReimpressao::cmdSair_Click);
+    // A history of a million entries takes a moment to search: wait for a pause in the typing.
+    espera_busca_.setSingleShot(true);
+    espera_busca_.setInterval(300);
+    connect(&espera_busca_, &QTimer::timeout, this, &frmReimpressao::Aplicar_Busca);
+    connect(txtLocalizar, &QLineEdit::textChanged, &espera_busca_, qOverload<>(&QTimer::start));
+    connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmReimpressao::Aplicar_Busca);
+    for (QWidget *w : std::initializer_list<QWidget *>{Label2, MSFlexGrid1, Label1, Text1, lblLocalizar, txtLocalizar,
+                                                       Label13, cmb_print, cmdVisualizar, cmdImprimir, cmdSair})
+        desenho_.emplace_back(w, w->geometry());
+
+    // Form_Load
+    Habilitar_Acoes_Principal(false);
+    Centraliza_Form(this);
+    Preencher_Lista_Impressoras(cmb_print);
+    Configurar_Grade();
+    // Focus on a button, so entering the grid is the user's own pick.
+    cmdSair->setFocus();
+}
+
+void frmReimpressao::Configurar_Grade()
+{
+    MSFlexGrid1->setColumnCount(6);
+    MSFlexGrid1->verticalHeader()->hide();
+    MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    MSFlexGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
+    for (int c = 0; c < 6; ++c) {
+        MSFlexGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(Colunas[c].titulo)));
+        MSFlexGrid1->setColumnWidth(c, Twips_X(Colunas[c].largura));
+    }
+}
+
+bool frmReimpressao::Carregar_Historico(const std::string &arquivo)
+{
+    if (!Historico_Existe(arquivo))
+        return false;
+    arquivo_ = arquivo;
+    if (!Preencher_Grade({}))
+        return false;
+    // Connected after filling, so only the user's picks load a line.
+    connect(MSFlexGrid1, &QTableWidget::cellClicked, this, [this](int linha, int) { MSFlexGrid1_Click(linha); });
+    connect(MSFlexGrid1, &QTableWidget::currentCellChanged, this,
+            [this](int linha, int, int, int) { MSFlexGrid1_Click(linha); });
+    return true;
+}
+
+bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
+{
+    Leitura_Historico leitura;
+    try {
+        leitura = Procurar_Historico(texto_busca, arquivo_);
+    } catch (const Erro_Execucao &e) {
+        // An unreadable file closes the window like a missing one, but the user is told why.
+        Caixa_Mensagem(Erro_Nao_Tratado(e.numero, e.descricao), Icone::Nenhum, Botoes::Ok);
+        return false;
+    }
+    // Refilling is no pick: the grid keeps quiet, and the old pick is gone with its row.
+    const QSignalBlocker quieto(MSFlexGrid1);
+    Linha_Selecionada = 0;
+    cmdImprimir->setEnabled(false);
+    cmdVisualizar->setEnabled(false);
+    Linhas_Historico.fill({});
+    MSFlexGrid1->clearContents();
+    const int linhas = int(std::min<size_t>(leitura.entradas.size(), Max_Entradas_Reimpressao));
+    MSFlexGrid1->setRowCount(linhas);
+    for (int k = 1; k <= linhas; ++k) {
+        Linhas_Historico[size_t(k)] = leitura.entradas[size_t(k - 1)];
+        const QStringList celulas = Celulas_Reimpressao(Linhas_Historico[size_t(k)]);
+        for (int c = 0; c < 6; ++c) {
+            auto *item = new QTableWidgetItem(celulas[c]);
+            item->setTextAlignment(Qt::AlignCenter);
+            if (c == 4)
+                item->setToolTip(Razao_Social_Reimpressao(Linhas_Historico[size_t(k)]));
+            MSFlexGrid1->setItem(k - 1, c, item);
+        }
+    }
+    // Through the selection model: the view's own setter would stop the keyboard's entry into
+    // the grid from choosing a first row.
+    MSFlexGrid1->clearSelection();
+    MSFlexGrid1->selectionModel()->clearCurrentIndex();
+    Ajustar_Colunas(MSFlexGrid1);
+    // The newest entries are the last rows.
+    MSFlexGrid1->scrollToBottom();
+    return true;
+}
+
+void frmReimpressao::Aplicar_Busca()
+{
+    espera_busca_.stop();
+    Ponteiro_Ampulheta();
+    const bool lida = Preencher_Grade(Para_1252(txtLocalizar->text()));
+    Ponteiro_Padrao();
+    if (lida)
+        Text1->clear();
+}
+
+bool frmReimpressao::Escolher_Codigo(const std::string &codigo8)
+{
+    auto procurar = [&] {
+        for (int k = MSFlexGrid1->rowCount(); k >= 1; --k)
+            if (Recibo::Codigo_Recebimento(Linhas_Historico[size_t(k)]) == codigo8) {
+                MSFlexGrid1->setCurrentCell(k - 1, 0);
+                MSFlexGrid1->scrollToItem(MSFlexGrid1->item(k - 1, 0));
+                return true;
+            }
+        return false;
+    };
+    if (procurar())
+        return true;
+    // An older delivery: search the whole history for it.
+    {
+        const QSignalBlocker quieto(txtLocalizar);
+        txtLocalizar->setText(De_1252(codigo8));
+    }
+    Aplicar_Busca();
+    return procurar();
+}
+
+int frmReimpressao::Mostrar(QWidget *pai, const std::string &codigo)
+{
+    frmReimpressao janela(pai);
+    if (!janela.Carregar_Historico(Historico_Transmissoes)) {
+        janela.cmdSair_Click();
+        return QDialog::Rejected;
+    }
+    if (!codigo.empty())
+        janela.Escolher_Codigo(codigo);
+    return janela.exec();
+}
+
+void frmReimpressao::resizeEvent(QResizeEvent *evento)
+{
+    QDialog::resizeEvent(evento);
+    const int dx = std::max(0, width() - Twips_X(11100)), dy = std::max(0, height() - Twips_Y(2760));
+    for (const auto &[w, r] : desenho_) {
+        if (w == MSFlexGrid1)
+            w->setGeometry(r.adjusted(0, 0, dx, dy));
+        else if (w == Label2)
+            continue;
+        else
+            w->move(r.topLeft() + QPoint(r.left() >= Twips_X(7800) ? dx : 0, dy));
+    }
+}
+
+void frmReimpressao::MSFlexGrid1_Click(int linha_tabela)
+{
+    if (linha_tabela < 0 || linha_tabela >= MSFlexGrid1->rowCount())
+        return;
+    Linha_Selecionada = int16_t(linha_tabela + 1);
+    cmdImprimir->setEnabled(true);
+    cmdVisualizar->setEnabled(true);
+    Dados_Recibo = Linhas_Historico[Linha_Selecionada];
+    Text1->setText(De_1252(Recibo::Codigo_Recebimento(Dados_Recibo)));
+}
+
+void frmReimpressao::cmdImprimir_Click()
+{
+    Imprimir_Da_Lista(cmb_print, Linhas_Historico[Linha_Selecionada]);
+}
+
+void frmReimpressao::cmdVisualizar_Click() { frmVisualizar::Mostrar(this); }
+
+void frmReimpressao::cmdSair_Click() { reject(); }
+
+void frmReimpressao::done(int resultado)
+{
+    Habilitar_Acoes_Principal(true);
+    QDialog::done(resultado);
+}

@@ -1,0 +1,57 @@
+#include "gui/intake/frmInicio.h"
+
+#include "gui/cis/CIS_000.h"
+#include "gui/intake/Lista_Arquivos.h"
+#include "gui/intake/frmInicio_entrada.h"
+#include "gui/intake/frmInicio_janela.h"
+#include "engine/platform/Ao_Sair.h"
+#include "gui/receipt/Imprime_Recibo.h"
+#include "engine/transmit/Comando_Transmitir.h"
+#include "engine/transmit/Relogio.h"
+
+#include <QPushButton>
+
+namespace {
+Relogio &Relogio_Padrao()
+{
+    static Relogio_Sistema r;
+    return r;
+}
+} // namespace
+
+void frmInicio::cmdTransmitir_Click()
+{
+    if (Em_Transmissao_)
+        return;
+    frmInicio_Janela janela(*this);
+    // The window paints and answers the window manager during the pauses and while connecting,
+    // but takes no input.
+    Relogio_Com_Espera relogio(Relogio_ ? *Relogio_ : Relogio_Padrao(), &frmInicio_Janela::Pintar_Agora);
+    if (Socketout_)
+        Socketout_->Durante_Espera = &frmInicio_Janela::Pintar_Agora;
+    Comando_Transmitir comando(janela, relogio, Ajustes_);
+    // The close box and Escape are ignored while the command runs: closing at one of its yield
+    // points would destroy the window under it. The command closes the window itself when it ends so.
+    Em_Transmissao_ = true;
+    {
+        const Ao_Sair fim([this] { Em_Transmissao_ = false; });
+        Bloqueio_Entrada bloqueio(this);
+        comando.cmdTransmitir_Click(janela.Escolha());
+    }
+    // After a delivery every control that held the focus was disabled: give it back to the
+    // button that now reads "Visualizar", so the keyboard keeps working. After a refusal the
+    // command itself left the focus on the file list.
+    if (isVisible() && !filList->isEnabled() && cmdTransmitir->isEnabled() && !cmdTransmitir->hasFocus())
+        cmdTransmitir->setFocus();
+}
+
+void frmInicio::cmdImprimir_Click()
+{
+    Imprimir_Da_Lista(cmb_print, Dados_Recibo);
+}
+
+void frmInicio::Fechar_Pelo_Comando()
+{
+    Form_Unload();
+    QDialog::done(QDialog::Rejected);
+}

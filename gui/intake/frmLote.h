@@ -1,0 +1,65 @@
+#pragma once
+// The batch window: the declaration files of a folder in a table; the ticked ones are delivered
+// by the batch engine on a worker thread while each row shows its progress and result.
+#include "engine/transmit/Lote.h"
+
+#include <QDialog>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+class frmLote : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmLote(QWidget *parent = nullptr);
+    ~frmLote() override;
+    static void Mostrar(QWidget *pai); // modal
+
+    enum Coluna { Arquivo, Identificador, Empresa, Competencia, Tipo, Validacao, Andamento, Resultado, Colunas };
+
+    Ajustes_Lote Ajustes_ = Ajustes_Lote_Padrao();
+
+    // Lists the folder's declaration files (the filter's pattern); the validated ones come ticked.
+    void Abrir_Pasta(const QString &pasta);
+    void cmdPasta_Click();
+    void cmdTransmitir_Click();   // message 03, then the batch; while it runs: stops it
+    void cmdRecibos_Click();
+    // Writes the receipt of every accepted delivery into `pasta`; the number written, -1 on failure
+    // with the reason in `erro`.
+    int Gravar_Recibos(const QString &pasta, QString *erro);
+    bool Em_Andamento() const { return trabalho_.joinable(); }
+    const std::vector<Resultado_Entrega> &Resultados() const { return resultados_; }
+
+    QLineEdit *txtPasta;
+    QLineEdit *txtTipoArq;
+    QPushButton *cmdPasta;
+    QTableWidget *grdArquivos;
+    QLabel *lblSituacao;
+    QPushButton *cmdTransmitir;
+    QPushButton *cmdRecibos;
+    QPushButton *cmdSair;
+
+signals:
+    void Lote_Concluido();
+
+protected:
+    void closeEvent(QCloseEvent *evento) override;
+    void reject() override;
+
+private:
+    void Criar_Controles();
+    void Evento(const Evento_Entrega &e, const Resultado_Entrega &r);
+    void Concluir(std::vector<Resultado_Entrega> resultados);
+    void Texto(int linha, Coluna c, const QString &texto);
+
+    QString pasta_;
+    std::vector<int> linhas_;  // the table row of each file of the running batch
+    std::thread trabalho_;
+    std::atomic<bool> parar_{false};
+    std::vector<Resultado_Entrega> resultados_;
+};
