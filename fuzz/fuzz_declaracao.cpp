@@ -90,18 +90,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dados, size_t tamanho)
     const std::vector<Linha_Esperada> linhas = Separar(bytes);
     Conferir_Leitor(caminho, linhas);
 
-    try {
-        const int16_t tipo = Verifica_TpArquivo(caminho);
-        EXIGIR(!bytes.empty());
-        EXIGIR(tipo == Tipo_Esperado(linhas));
-    } catch (const Erro_Execucao &) {
-        EXIGIR(bytes.empty());
-    }
-
     Dados_Declaracao d;
     try {
         const Resultado_Verificacao r = Verificar_Declaracao(caminho, d);
-        EXIGIR(d.Tipo_Arquivo == 1 || d.Tipo_Arquivo == 2);
+        EXIGIR(!bytes.empty());
+        EXIGIR(d.Tipo_Arquivo == Tipo_Esperado(linhas));
         EXIGIR(d.Mes_Competencia.size() <= 2 && d.Ano_Competencia.size() <= 4);
         EXIGIR(d.Identificador.size() <= 14 && d.Razao_Social.size() <= 35);
         EXIGIR(d.Endereco.size() <= 40 && d.CEP.size() <= 8 && d.UF.size() <= 2);

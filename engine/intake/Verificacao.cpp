@@ -1,9 +1,9 @@
 #include "engine/intake/Verificacao.h"
 
 #include "engine/platform/Campos_Fixos.h"
-
-#include "engine/platform/Leitor_Linhas.h"
+#include "engine/platform/Arquivos.h"
 #include "engine/platform/Crc.h"
+#include "engine/platform/Leitor_Linhas.h"
 #include "engine/platform/Erro_Execucao.h"
 
 #include <cmath>
@@ -87,24 +87,35 @@ void Cortar_Cabecalho(std::string_view linha, Dados_Declaracao &d)
     d.UF = Campo(linha, 120, 2);
 }
 
-void Contar(std::string_view linha, Dados_Declaracao &d)
-{
-    const char tipo = linha.empty() ? '\0' : linha.front();
-    if (d.Tipo_Arquivo == 2) {
-        if (tipo == 'X')
-            Somar(d.Total_1, 1);
-        return;
+// Record counts of both file types, kept together so the type can be settled after one read.
+struct Contagem {
+    int32_t b = 0, c = 0, c_pis_zerado = 0, x = 0;
+    bool x_depois_da_primeira = false, c_depois_da_primeira = false;
+
+    void operator()(std::string_view linha, bool primeira)
+    {
+        if (linha.empty())
+            return;
+        switch (linha.front()) {
+        case 'B':
+            Somar(b, 1);
+            break;
+        case 'C':
+            Somar(c, 1);
+            if (Pis_Zerado(linha))
+                Somar(c_pis_zerado, 1);
+            c_depois_da_primeira |= !primeira;
+            break;
+        case 'X':
+            Somar(x, 1);
+            x_depois_da_primeira |= !primeira;
+            break;
+        default:
+            break;
+        }
     }
-    if (tipo == 'B') {
-        Somar(d.Total_1, 1);
-    } else if (tipo == 'C') {
-        Somar(d.Total_2, 1);
-        if (Pis_Zerado(linha))
-            Somar(d.Total_5, 1);
-    } else if (tipo == 'X') {
-        Somar(d.Total_4, 1);
-    }
-}
+    int16_t Tipo() const { return x_depois_da_primeira && !c_depois_da_primeira ? 2 : 1; }
+};
 } // namespace
 
 std::string Caminho_Declaracao(const std::string &pasta, const std::string &nome)
@@ -114,35 +125,20 @@ std::string Caminho_Declaracao(const std::string &pasta, const std::string &nome
     return pasta + '/' + nome;
 }
 
-int16_t Verifica_TpArquivo(const std::string &Arquivo)
-{
-    Leitor_Linhas leitor(Arquivo);
-    Linha_Lida linha;
-    if (!leitor.Proxima(linha))
-        throw Erro_Execucao(Erro::Leitura_Apos_Fim, QStringLiteral("Entrada após o final do arquivo"));
-    bool tem_x = false;
-    while (leitor.Proxima(linha)) {
-        if (linha.texto.empty())
-            continue;
-        // One "C" line settles the answer; the check pass reads the rest of the file anyway,
-        // so a read failure further on still surfaces there.
-        if (linha.texto.front() == 'C')
-            return 1;
-        if (linha.texto.front() == 'X')
-            tem_x = true;
-    }
-    return tem_x ? 2 : 1;
-}
-
 Resultado_Verificacao Verificar_Declaracao(const std::string &caminho, Dados_Declaracao &d)
 {
-    d.Tipo_Arquivo = Verifica_TpArquivo(caminho);
+    return Verificar_Declaracao(Abrir_Arquivo_Comum(caminho), d);
+}
+
+Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dados_Declaracao &d)
+{
     d.Valor_Integridade = 0;
     d.Marca_Validacao = 0;
     d.Total_1 = d.Total_2 = d.Total_3 = d.Total_4 = d.Total_5 = 0;
     int32_t contador = 0;
+    Contagem conta;
 
-    Leitor_Linhas leitor(caminho);
+    Leitor_Linhas leitor(aberto);
     Linha_Lida lida;
     while (leitor.Proxima(lida)) {
         Somar(contador, 1);
@@ -157,7 +153,18 @@ Resultado_Verificacao Verificar_Declaracao(const std::string &caminho, Dados_Dec
         d.Valor_Integridade = crc(linha.data(), static_cast<int16_t>(linha.size()), d.Valor_Integridade);
         if (contador == 1)
             Cortar_Cabecalho(linha, d);
-        Contar(linha, d);
+        conta(linha, contador == 1);
+    }
+    if (contador == 0)
+        throw Erro_Execucao(Erro::Leitura_Apos_Fim, QStringLiteral("Entrada após o final do arquivo"));
+    d.Tipo_Arquivo = conta.Tipo();
+    if (d.Tipo_Arquivo == 2) {
+        d.Total_1 = conta.x;
+    } else {
+        d.Total_1 = conta.b;
+        d.Total_2 = conta.c;
+        d.Total_4 = conta.x;
+        d.Total_5 = conta.c_pis_zerado;
     }
 
     if (d.Marca_Validacao == 0)

@@ -1,6 +1,7 @@
 #pragma once
 // Checks of a declaration file before it is sent: file type, validation mark, integrity value,
-// header fields and record counters. Reads the file streaming, as bytes.
+// header fields and record counters, in one streaming read of the file, as bytes.
+#include "engine/platform/Descritor.h"
 #include "engine/receipt/Dados_Declaracao.h"
 
 #include <QString>
@@ -16,11 +17,9 @@ extern const QString Mensagem_16;
 // The declaration path: the folder, a separator unless it already ends with one, then the name.
 std::string Caminho_Declaracao(const std::string &pasta, const std::string &nome);
 
-// 2 when an "X" line and no "C" line follows the first line, else 1. Throws Erro_Execucao
-// when the file cannot be read or is empty.
-int16_t Verifica_TpArquivo(const std::string &Arquivo);
-
-// The whole check pass: fills `d` (type included) and says whether the file is accepted.
-// Throws Erro_Execucao for run-time failures (unreadable, empty, a line over 32767 bytes,
-// counter overflow), which are not refusals.
+// The whole check pass: fills `d` and says whether the file is accepted. The type is 2 when an
+// "X" line and no "C" line follows the first line, else 1. Throws Erro_Execucao for run-time
+// failures (unreadable, empty, a line over 32767 bytes, counter overflow), which are not refusals.
 Resultado_Verificacao Verificar_Declaracao(const std::string &caminho, Dados_Declaracao &d);
+// The same pass over a file the caller opened, read from its current position to its end.
+Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dados_Declaracao &d);

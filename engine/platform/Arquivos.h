@@ -4,6 +4,7 @@
 #include "engine/platform/Descritor.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@
 // became a pipe or a device since it was listed must neither hang the open nor be read for ever.
 // Throws Erro_Execucao ("Não é um arquivo comum" for anything but a regular file).
 sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho);
+// A stdio stream of its own over the same open file, from its first byte (closing it leaves
+// `aberto` open); null on failure. Packing from it sends the very file that was checked.
+std::FILE *Fluxo_Do_Inicio(const sistema::Descritor &aberto);
 // Whether `caminho` names a regular file (links followed).
 bool Arquivo_Comum(const std::string &caminho);
 // Whether something that is not a folder exists at `caminho`.

@@ -8,9 +8,13 @@
 #include <cstring>
 
 Leitor_Linhas::Leitor_Linhas(const std::string &caminho, std::uint64_t limite)
-    : bloco_(new char[Tamanho_Bloco]), restante_(limite)
+    : proprio_(Abrir_Arquivo_Comum(caminho)), fd_(proprio_.Fd()), bloco_(new char[Tamanho_Bloco]), restante_(limite)
 {
-    fd_ = Abrir_Arquivo_Comum(caminho);
+}
+
+Leitor_Linhas::Leitor_Linhas(const sistema::Descritor &aberto, std::uint64_t limite)
+    : fd_(aberto.Fd()), bloco_(new char[Tamanho_Bloco]), restante_(limite)
+{
 }
 
 Leitor_Linhas::~Leitor_Linhas() = default;
@@ -21,13 +25,13 @@ bool Leitor_Linhas::Encher()
         return false;
     if (restante_ == 0) {
         char um;
-        const ssize_t mais = sistema::Ler(fd_.Fd(), &um, 1);
+        const ssize_t mais = sistema::Ler(fd_, &um, 1);
         cortado_ = mais > 0;
         acabou_ = true;
         return false;
     }
     const std::size_t pedir = static_cast<std::size_t>(std::min<std::uint64_t>(Tamanho_Bloco, restante_));
-    const ssize_t n = sistema::Ler(fd_.Fd(), bloco_.get(), pedir);
+    const ssize_t n = sistema::Ler(fd_, bloco_.get(), pedir);
     if (n < 0)
         throw Erro_De_Arquivo(errno);
     restante_ -= static_cast<std::uint64_t>(n);

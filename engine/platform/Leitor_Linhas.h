@@ -27,6 +27,9 @@ public:
     // the first `limite` are not read: the file ends there for this reader.
     explicit Leitor_Linhas(const std::string &caminho,
                            std::uint64_t limite = std::numeric_limits<std::uint64_t>::max());
+    // Reads a file the caller opened and keeps open, from its current position.
+    explicit Leitor_Linhas(const sistema::Descritor &aberto,
+                           std::uint64_t limite = std::numeric_limits<std::uint64_t>::max());
     ~Leitor_Linhas();
     Leitor_Linhas(const Leitor_Linhas &) = delete;
     Leitor_Linhas &operator=(const Leitor_Linhas &) = delete;
@@ -43,7 +46,8 @@ private:
     void Guardar_Visao();
     void Juntar(const char *inicio, std::size_t n);
 
-    sistema::Descritor fd_;
+    sistema::Descritor proprio_; // when the reader opened the file itself
+    int fd_;
     std::unique_ptr<char[]> bloco_;
     std::size_t pos_ = 0, fim_ = 0;
     bool acabou_ = false;

@@ -4,6 +4,7 @@
 
 #include <zip.h>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -14,6 +15,20 @@ struct Descarta_Arquivo {
 struct Libera_Origem {
     void operator()(zip_source_t *src) const { zip_source_free(src); }
 };
+
+// The source as libzip reads it while closing: the open file when one is given, else the name.
+zip_source_t *Origem(zip_t *za, const std::string &caminho, const sistema::Descritor *aberta)
+{
+    if (!aberta)
+        return zip_source_file(za, caminho.c_str(), 0, -1);
+    std::FILE *f = Fluxo_Do_Inicio(*aberta);
+    if (!f)
+        return nullptr;
+    zip_source_t *src = zip_source_filep(za, f, 0, -1);
+    if (!src)
+        std::fclose(f); // not taken over
+    return src;
+}
 
 std::string Nome_Sem_Pasta(const std::string &caminho)
 {
@@ -26,7 +41,7 @@ Resultado_Zip Zip::Compactar()
 {
     // libzip reads the source only while closing; checking first gives a clear result and
     // keeps a stale archive from being truncated for nothing.
-    if (!Arquivo_Comum(Arquivo_Origem))
+    if (!Origem_Aberta && !Arquivo_Comum(Arquivo_Origem))
         return Resultado_Zip::Sem_Origem;
     const std::string nome = Nome_Sem_Pasta(Arquivo_Origem);
     if (nome.empty())
@@ -36,7 +51,7 @@ Resultado_Zip Zip::Compactar()
     std::unique_ptr<zip_t, Descarta_Arquivo> za(zip_open(Arquivo_Zip.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &erro));
     if (!za)
         return Resultado_Zip::Falha_Abrir;
-    std::unique_ptr<zip_source_t, Libera_Origem> src(zip_source_file(za.get(), Arquivo_Origem.c_str(), 0, -1));
+    std::unique_ptr<zip_source_t, Libera_Origem> src(Origem(za.get(), Arquivo_Origem, Origem_Aberta));
     if (!src)
         return Resultado_Zip::Falha_Incluir;
     const zip_int64_t i = zip_file_add(za.get(), nome.c_str(), src.get(), ZIP_FL_OVERWRITE | ZIP_FL_ENC_GUESS);

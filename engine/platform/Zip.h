@@ -1,6 +1,8 @@
 #pragma once
 // The zip component: packs one file into an ordinary deflate zip archive, stored under its
 // own name (no folders).
+#include "engine/platform/Descritor.h"
+
 #include <string>
 
 enum class Resultado_Zip {
@@ -15,6 +17,8 @@ class Zip {
 public:
     virtual ~Zip() = default;
     std::string Arquivo_Zip;    // the archive to write
-    std::string Arquivo_Origem; // the file to put into it
+    std::string Arquivo_Origem; // the file to put into it, and the entry's name
+    // When set, the source is read from this open file (from its start) instead of by name.
+    const sistema::Descritor *Origem_Aberta = nullptr;
     virtual Resultado_Zip Compactar();
 };

@@ -4,6 +4,7 @@
 #include "engine/history/Historico.h"
 #include "engine/intake/Compactacao.h"
 #include "engine/platform/Ao_Sair.h"
+#include "engine/platform/Arquivos.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Socketout.h"
 #include "engine/platform/Texto1252.h"
@@ -96,7 +97,9 @@ bool Comando_Transmitir::Verificar(const std::optional<Arquivo_Escolhido> &arqui
     // by its name as the file system spells it.
     nome_ = Para_1252(arquivo->nome);
     caminho_ = Caminho_Declaracao(arquivo->pasta, arquivo->nome_sistema);
-    const Resultado_Verificacao r = Verificar_Declaracao(caminho_, declaracao_);
+    // Opened once: the bytes checked here are the bytes packed and sent.
+    declaracao_aberta_ = Abrir_Arquivo_Comum(caminho_);
+    const Resultado_Verificacao r = Verificar_Declaracao(declaracao_aberta_, declaracao_);
     if (r == Resultado_Verificacao::Aceito)
         return true;
     janela_.Avisar(r == Resultado_Verificacao::Nao_Validado ? Mensagem_15 : Mensagem_16, Icone::Exclamacao);
@@ -108,13 +111,14 @@ bool Comando_Transmitir::Verificar(const std::optional<Arquivo_Escolhido> &arqui
 bool Comando_Transmitir::Compactar_E_Dimensionar()
 {
     Apagar_Ignorando_Falhas(ajustes_.arquivo_zip);
-    if (!Compacta_Arquivo(janela_.Compactador(), caminho_, ajustes_.arquivo_zip)) {
+    if (!Compacta_Arquivo(janela_.Compactador(), caminho_, ajustes_.arquivo_zip, &declaracao_aberta_)) {
         janela_.Avisar(Mensagem::Erro_Compactacao, Icone::Informacao);
         janela_.Ponteiro_Espera(false);
         janela_.Fechar();
         janela_.Processar_Eventos();
         return false;
     }
+    declaracao_aberta_.Fechar();
     arquivo_.reset(std::fopen(ajustes_.arquivo_zip.c_str(), "rb"));
     if (!arquivo_)
         throw Erro_De_Arquivo(errno);

@@ -49,6 +49,7 @@ private:
     Ajustes_Transmissao ajustes_;
     Dados_Declaracao declaracao_;
     std::string caminho_;
+    sistema::Descritor declaracao_aberta_;
     std::string nome_;
     std::unique_ptr<std::FILE, Fecha_Arquivo> arquivo_;
     int64_t tamanho_ = 0;

@@ -1,5 +1,6 @@
 // Packing the declaration file: the archive a standard zip reader opens, and the result codes.
 #include "engine/intake/Compactacao.h"
+#include "engine/platform/Arquivos.h"
 #include "engine/platform/Zip.h"
 
 #include <QProcess>
@@ -94,6 +95,25 @@ private slots:
         const auto entradas = Ler_Arquivo(zip.Arquivo_Zip);
         QCOMPARE(entradas.size(), std::size_t(1));
         QVERIFY(entradas[0].conteudo.empty());
+    }
+
+    void the_open_file_is_packed_not_the_name()
+    {
+        // A file replaced under its name after it was opened (and checked): the archive holds
+        // the bytes of the open file, from its first byte, under the name.
+        const std::string origem = Gravar("DECL.MOV", std::string(5000, 'A'));
+        const sistema::Descritor aberto = Abrir_Arquivo_Comum(origem);
+        char lido[10];
+        QCOMPARE(sistema::Ler(aberto.Fd(), lido, sizeof lido), ssize_t(10)); // a reader went on
+        std::filesystem::rename(Gravar("NOVO.MOV", "trocado"), origem);
+        Zip zip;
+        QVERIFY(Compacta_Arquivo(zip, origem, Caminho("aberto.zip"), &aberto));
+        const auto entradas = Ler_Arquivo(Caminho("aberto.zip"));
+        QCOMPARE(entradas.size(), std::size_t(1));
+        QCOMPARE(entradas[0].nome, std::string("DECL.MOV"));
+        QVERIFY(entradas[0].conteudo == std::string(5000, 'A'));
+        // The descriptor stays the caller's, open.
+        QCOMPARE(sistema::Tamanho(aberto.Fd()), off_t(5000));
     }
 
     void failures_give_a_non_zero_code()

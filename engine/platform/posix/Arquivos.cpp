@@ -22,6 +22,17 @@ sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho)
     return fd;
 }
 
+std::FILE *Fluxo_Do_Inicio(const sistema::Descritor &aberto)
+{
+    sistema::Descritor copia(::fcntl(aberto.Fd(), F_DUPFD_CLOEXEC, 0));
+    if (!copia.Aberto() || ::lseek(copia.Fd(), 0, SEEK_SET) != 0)
+        return nullptr;
+    std::FILE *f = ::fdopen(copia.Fd(), "rb");
+    if (f)
+        copia.Soltar(); // the stream owns it now
+    return f;
+}
+
 bool Arquivo_Comum(const std::string &caminho)
 {
     struct stat st {};
