@@ -2,7 +2,7 @@
 // and 300 that send one header byte every 20 s sit on the real server; an attacker that is
 // dropped connects again 100 ms later. Bounded: `entregas` deliveries, `segundos` in all.
 // Usage: bench_servidor_ataque [entregas = 15] [segundos = 120] [ociosas = 500] [gotejando = 300]
-#include "bench/servidor/Processo_Servidor.h"
+#include "tests/tools/Processo_Servidor.h"
 #include "tests/tools/Cliente_Teste.h"
 
 #include <QTemporaryDir>

@@ -282,33 +282,6 @@ private slots:
         QCOMPARE(QDir(QString::fromStdString(r.Pasta_Temporaria())).entryList(QDir::Files).size(), 0);
     }
 
-    // What a stop in the middle of a recording leaves (an uncommitted declaration file, a
-    // temporary file) is removed at the next start, so its code is not given to two files.
-    void inicio_remove_o_que_uma_parada_deixou()
-    {
-        QTemporaryDir dir;
-        const std::string pasta = dir.filePath("dados").toStdString();
-        {
-            Registro r(pasta);
-            r.Registrar(*Temporario(r, "um"), "r1", "A.MMM", '1', 1700000000);
-        }
-        const std::string orfao = pasta + "/declaracoes/00000002-B.MMM", resto = pasta + "/tmp/AbC123";
-        for (const auto &c : {orfao, resto, pasta + "/declaracoes/leia-me.txt"}) {
-            QFile f(QString::fromStdString(c));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("meio gravado");
-        }
-        Registro r(pasta);
-        QVERIFY(!QFile::exists(QString::fromStdString(orfao)));
-        QVERIFY(!QFile::exists(QString::fromStdString(resto)));
-        QVERIFY(QFile::exists(QString::fromStdString(pasta + "/declaracoes/leia-me.txt"))); // not ours
-        QCOMPARE(Conteudo(r.Caminho_Declaracao(1, "A.MMM")), std::string("um"));
-        QVERIFY(r.Cota().Usado() > 14); // the folder was measured
-        auto e = r.Registrar(*Temporario(r, "dois"), "r2", "C.MMM", '1', 1700000000);
-        QCOMPARE(e.codigo, 2L);
-        QCOMPARE(Conteudo(r.Caminho_Declaracao(2, "C.MMM")), std::string("dois"));
-    }
-
     // A process killed (SIGKILL) while it records deliveries, again and again: afterwards every
     // declaration file has its record and every record its file, and codes go on unshared.
     void registro_e_pasta_concordam_apos_kill_9()
