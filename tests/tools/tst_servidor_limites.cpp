@@ -182,6 +182,32 @@ private slots:
         // An archive of one folder entry is no declaration either.
         QCOMPARE(Entregar(s.porta, Zip_Com({{"PASTA/", ""}})), std::string("8"));
     }
+
+    // With the folder full, a declaration delivered before still gets its "7"; only a new one
+    // gets "8".
+    void repetida_com_a_pasta_cheia_responde_7()
+    {
+        QTemporaryDir dir;
+        const std::string d = Declaracao_Teste("082024", 4000, "cheia"); // 200 KB, a few KB packed
+        const std::string a = Zip_Com({{"A.MMM", d}}, true);
+        std::string primeira;
+        uint64_t usado;
+        {
+            Servidor_Teste s(Opcoes_Com(dir, 3000));
+            primeira = Entregar(s.porta, a);
+            QCOMPARE(primeira.substr(0, 9), std::string("000000001"));
+        }
+        {
+            servidor::Registro r(dir.path().toStdString());
+            usado = r.Cota().Usado();
+        }
+        auto o = Opcoes_Com(dir, 3000);
+        o.cota_dados = usado + 3 * a.size(); // room for uploads, none for another declaration
+        Servidor_Teste s(o);
+        QCOMPARE(Entregar(s.porta, Zip_Com({{"B.MMM", d}}, true), "B.MMM"), "7" + primeira.substr(1));
+        QCOMPARE(Entregar(s.porta, Zip_Com({{"A.MMM", Declaracao_Teste("082024", 4000, "nova")}}, true)),
+                 std::string("8"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstServidorLimites)

@@ -29,6 +29,8 @@ const Definicao Definicoes[] = {
     {"tempo-conexao", "MS", "duração máxima de uma conexão (padrão 14400000: 4 horas)"},
     {"maximo-clientes", "N", "conexões atendidas ao mesmo tempo (padrão 256); com todas ocupadas, "
                              "uma nova toma o lugar da mais antiga sem cabeçalho ou da mais lenta"},
+    {"log-maximo", "KB", "tamanho máximo do log quando a saída de erros é um arquivo (padrão 65536); "
+                         "ao passar dele o arquivo é esvaziado e recomeça"},
     {"resposta-fixa", "TEXTO", "teste: responde TEXTO ao último bloco, sem julgar nem registrar"},
     {"sem-resposta", nullptr, "teste: não responde ao último bloco (conexão aberta por até 15 minutos)"},
     {"resposta-partida", "MS", "teste: envia a resposta final em duas metades, MS ms uma da outra"},
@@ -117,6 +119,8 @@ std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::stri
             ok = Inteiro(v, 1, 7 * 24 * 3600 * 1000, o.tempo_conexao_ms);
         else if (a == "--maximo-clientes")
             ok = Inteiro(v, 1, 100000, o.maximo_clientes);
+        else if (a == "--log-maximo")
+            ok = Inteiro(v, 1, 1 << 30, n), o.log_maximo = uint64_t(n) << 10;
         else if (a == "--resposta-fixa")
             o.resposta_fixa = p.value(d.nome).toLocal8Bit().toStdString();
         else if (a == "--resposta-partida")

@@ -21,6 +21,7 @@ struct Opcoes {
     int silencio_ultimo_ms = 1000;      // the last block of an archive of unforeseeable end
                                         // ends after this quiet time
     int maximo_clientes = 256;          // connections served at once
+    uint64_t log_maximo = uint64_t(64) << 20; // a log file is emptied before it passes this
 
     // Misbehaviour for tests of the client.
     std::optional<std::string> resposta_fixa; // replied to the last block instead of judging it

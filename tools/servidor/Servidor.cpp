@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -19,6 +20,11 @@ namespace servidor {
 namespace {
 
 using Relogio = std::chrono::steady_clock;
+
+constexpr int Primeira_Espera_ms = 10, Maior_Espera_ms = 1000;
+
+// accept() failures that last until a connection ends: out of descriptors or memory.
+bool Sem_Recursos(int err) { return err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM; }
 
 std::string Nome_Par(const sockaddr_storage &a)
 {
@@ -150,10 +156,23 @@ void Servidor::Atender_Conexao(Conexao *c, const std::string &nome)
     c->terminada = true;
 }
 
+void Servidor::Esperar_Recursos(int &espera_ms)
+{
+    // The pending connection keeps the listening socket readable: without a pause the loop
+    // would spin until a descriptor is free again.
+    if (espera_ms == 0)
+        Registrar_Log(std::string("não foi possível aceitar conexões (") + std::strerror(errno) +
+                      "): novas conexões esperam até haver recursos");
+    espera_ms = std::clamp(espera_ms * 2, Primeira_Espera_ms, Maior_Espera_ms);
+    pollfd p{aviso_leitura_.Fd(), POLLIN, 0};
+    ::poll(&p, 1, espera_ms);
+}
+
 void Servidor::Executar()
 {
     if (!escuta_.Aberto())
         throw std::runtime_error("o servidor não foi iniciado");
+    int espera_ms = 0; // while descriptors or memory are out: the pause before the next accept
     while (!parar_) {
         pollfd p[2] = {{escuta_.Fd(), POLLIN, 0}, {aviso_leitura_.Fd(), POLLIN, 0}};
         int r = ::poll(p, 2, 1000);
@@ -163,8 +182,15 @@ void Servidor::Executar()
         sockaddr_storage par{};
         socklen_t t = sizeof par;
         int fd = ::accept4(escuta_.Fd(), reinterpret_cast<sockaddr *>(&par), &t, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue; // the client went away, or descriptors ran out for a moment
+        if (fd < 0) {
+            if (Sem_Recursos(errno))
+                Esperar_Recursos(espera_ms);
+            continue; // or the client went away
+        }
+        if (espera_ms > 0) {
+            Registrar_Log("conexões aceitas de novo");
+            espera_ms = 0;
+        }
         timeval tv{opcoes_.tempo_ocioso_ms / 1000, (opcoes_.tempo_ocioso_ms % 1000) * 1000};
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
         const std::string nome = Nome_Par(par);

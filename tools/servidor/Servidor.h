@@ -49,6 +49,9 @@ private:
     // Makes room for one more connection; false when none can be dropped. Holds mutex_.
     bool Abrir_Vaga();
     void Atender_Conexao(Conexao *c, const std::string &nome);
+    // A pause, doubled each time up to a second, while accept() finds no descriptor or memory;
+    // Parar ends it.
+    void Esperar_Recursos(int &espera_ms);
 
     Opcoes opcoes_;
     Registro registro_;

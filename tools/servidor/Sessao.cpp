@@ -161,6 +161,10 @@ std::string Resposta_Ultimo_Bloco(const Envio &e, const Opcoes &o, Registro &r, 
         nota = "já entregue com o código " + std::to_string(antes->codigo);
         return Resposta_Recibo('7', antes->codigo, antes->data_hora);
     }
+    if (!declaracao->gravada) {
+        nota = erro;
+        return Resposta_Descompactacao;
+    }
     std::string recusa = Julgar_Competencia(o.competencia, tipo, declaracao->inicio);
     if (!recusa.empty()) {
         nota = "competência recusada (" + Competencia_Declaracao(declaracao->inicio) + ")";
