@@ -18,13 +18,14 @@ const std::string &Arquivo_Quatro_Blocos()
 }
 
 // Sends the archive's blocks first..last, reading the "OK" after each intermediate one.
-bool Enviar_Blocos(Cliente_Teste &c, const std::string &a, int primeiro, int ultimo, int pausa_ms = 0)
+bool Enviar_Blocos(Cliente_Teste &c, const std::string &a, int primeiro, int ultimo, int pausa_ms = 0,
+                   const std::string &nome = "A.MMM")
 {
     const int total = Total_Blocos(a);
     for (int i = primeiro; i <= ultimo; ++i) {
         if (i > primeiro)
             Pausa(pausa_ms);
-        if (!c.Enviar(Bloco(a, "A.MMM", '1', i, total)))
+        if (!c.Enviar(Bloco(a, nome, '1', i, total)))
             return false;
         if (i < total && c.Ler(2) != "OK")
             return false;
@@ -168,7 +169,8 @@ private slots:
             inicial = r.Cota().Usado();
         }
         auto o = Opcoes_Com(dir, 3000);
-        o.cota_dados = inicial + 60000;
+        o.cota_envios = 40000;
+        o.cota_dados = inicial + o.cota_envios + 60000;
         Servidor_Teste s(o);
         const std::string bomba = Zip_Com({{"A.MMM", Declaracao_Teste("082024", 4000, "bomba")}}, true);
         QVERIFY(bomba.size() < 30000);
@@ -181,6 +183,33 @@ private slots:
         QCOMPARE(QDir(dir.filePath("tmp")).entryList(QDir::Files).size(), 0);
         // An archive of one folder entry is no declaration either.
         QCOMPARE(Entregar(s.porta, Zip_Com({{"PASTA/", ""}})), std::string("8"));
+    }
+
+    // Uploads in progress have their own share of the quota: holding it all does not stop a
+    // delivery. A block that finds the share full drops the upload holding most, but only one
+    // holding more than the asker: a big upload cannot push out smaller ones.
+    void envios_em_curso_tem_cota_propria()
+    {
+        QTemporaryDir dir;
+        auto o = Opcoes_Com(dir, 5000);
+        o.cota_dados = 1 << 20;
+        o.cota_envios = 40000;
+        Servidor_Teste s(o);
+        const std::string lixo(100000, 'L'); // a 100-block archive that never completes
+        Cliente_Teste h1(s.porta), h2(s.porta), h3(s.porta);
+        QVERIFY(Enviar_Blocos(h1, lixo, 1, 14, 0, "L.MMM"));
+        QVERIFY(Enviar_Blocos(h2, lixo, 1, 12, 0, "L.MMM"));
+        QVERIFY(Enviar_Blocos(h3, lixo, 1, 12, 0, "L.MMM"));
+        QCOMPARE(Entregar(s.porta, Arquivo_Quatro_Blocos()).substr(0, 9), std::string("000000001"));
+        QCOMPARE(h1.Fim(3000), 0); // the biggest went
+        QCOMPARE(h2.Fim(0), -1);
+        // h2 grows until the share is full; then its blocks find no room, and h3 stays.
+        QVERIFY(Enviar_Blocos(h2, lixo, 13, 40, 0, "L.MMM"));
+        QCOMPARE(h3.Fim(0), -1);
+        QCOMPARE(h2.Fim(0), -1);
+        QCOMPARE(Entregar(s.porta, Zip_Com({{"A.MMM", Declaracao_Teste("082024", 5, "cabe")}})).substr(0, 9),
+                 std::string("000000002"));
+        QCOMPARE(h2.Fim(3000), 0); // now the biggest, it made room
     }
 
     // With the folder full, a declaration delivered before still gets its "7"; only a new one
@@ -202,7 +231,8 @@ private slots:
             usado = r.Cota().Usado();
         }
         auto o = Opcoes_Com(dir, 3000);
-        o.cota_dados = usado + 3 * a.size(); // room for uploads, none for another declaration
+        o.cota_envios = 3 * a.size();
+        o.cota_dados = usado + o.cota_envios; // room for uploads, none for another declaration
         Servidor_Teste s(o);
         QCOMPARE(Entregar(s.porta, Zip_Com({{"B.MMM", d}}, true), "B.MMM"), "7" + primeira.substr(1));
         QCOMPARE(Entregar(s.porta, Zip_Com({{"A.MMM", Declaracao_Teste("082024", 4000, "nova")}}, true)),

@@ -216,9 +216,11 @@ private slots:
         QCOMPARE(o->resposta_partida_ms, 250);
         QCOMPARE(o->reset_apos, 3);
         o = Ler_Opcoes({"--cota-dados=5", "--tempo-conexao", "9000", "--maximo-clientes", "7", "--sem-resposta",
-                        "--tempo-ocioso", "1234", "--escuta", "::1"}, erro);
+                        "--tempo-ocioso", "1234", "--escuta", "::1", "--cota-envios", "2", "--log-maximo", "16"}, erro);
         QVERIFY2(o, erro.c_str());
         QCOMPARE(o->cota_dados, uint64_t(5) << 20);
+        QCOMPARE(o->cota_envios, uint64_t(2) << 20);
+        QCOMPARE(o->log_maximo, uint64_t(16) << 10);
         QCOMPARE(o->tempo_conexao_ms, 9000);
         QCOMPARE(o->maximo_clientes, 7);
         QCOMPARE(o->tempo_ocioso_ms, 1234);
@@ -228,6 +230,8 @@ private slots:
         QCOMPARE(padrao->porta, uint16_t(2500));
         QCOMPARE(padrao->dados, std::string("./zelta-servidor-dados"));
         QCOMPARE(padrao->cota_dados, uint64_t(1) << 30);
+        QCOMPARE(padrao->cota_envios, uint64_t(0)); // a quarter of the data quota
+        QCOMPARE(padrao->log_maximo, uint64_t(64) << 20);
         QVERIFY(padrao->competencia.aceita.empty());
         QVERIFY(Ler_Opcoes({"--help"}, erro)->ajuda);
         for (const char *nome : {"--porta N", "--dados PASTA", "--cota-dados MB", "--tempo-conexao MS",

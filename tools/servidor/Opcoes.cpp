@@ -22,6 +22,8 @@ const Definicao Definicoes[] = {
     {"dados", "PASTA", "pasta de dados: registro.db e declaracoes/ (padrão ./zelta-servidor-dados)"},
     {"cota-dados", "MB", "tamanho máximo da pasta de dados, envios em curso incluídos (padrão 1024); "
                          "acima dela o último bloco recebe \"8\""},
+    {"cota-envios", "MB", "parte da cota reservada aos envios em curso (padrão: um quarto da cota-dados); "
+                          "o resto fica para as declarações recebidas"},
     {"competencia", "MMAAAA", "competência recebida (padrão: todas)"},
     {"competencia-anterior", nullptr, "arquivo de movimento de competência anterior recebe \"6\" em vez de \"5\""},
     {"tempo-ocioso", "MS", "prazo de cada cabeçalho de bloco, contado da resposta anterior, e de "
@@ -111,6 +113,8 @@ std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::stri
             o.dados = p.value(d.nome).toLocal8Bit().toStdString();
         else if (a == "--cota-dados")
             ok = Inteiro(v, 1, 1 << 30, n), o.cota_dados = uint64_t(n) << 20;
+        else if (a == "--cota-envios")
+            ok = Inteiro(v, 1, 1 << 30, n), o.cota_envios = uint64_t(n) << 20;
         else if (a == "--competencia")
             ok = Competencia_Valida(v), o.competencia.aceita = v;
         else if (a == "--tempo-ocioso")

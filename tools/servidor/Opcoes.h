@@ -15,6 +15,7 @@ struct Opcoes {
     std::string escuta = "127.0.0.1";   // the address listened on
     std::string dados = "./zelta-servidor-dados";
     uint64_t cota_dados = Cota_Padrao;  // bytes the data folder may take
+    uint64_t cota_envios = 0;           // of them, kept for uploads in progress; 0: a quarter
     Politica_Competencia competencia;
     int tempo_ocioso_ms = 30000;        // for each block header, and for each block's bytes
     int tempo_conexao_ms = 4 * 3600 * 1000; // a connection lasts this long at most

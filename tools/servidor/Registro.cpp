@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -70,6 +71,15 @@ const std::string &Criar_Pasta(const std::string &pasta)
     return pasta;
 }
 
+// The part of the quota kept for uploads in progress.
+uint64_t Parte_Envios(uint64_t cota, uint64_t cota_envios)
+{
+    const uint64_t parte = cota_envios ? cota_envios : cota / 4;
+    if (parte >= cota)
+        throw std::runtime_error("a cota dos envios em curso deve ser menor que a da pasta de dados");
+    return parte;
+}
+
 struct Fecha_Pasta {
     void operator()(DIR *d) const { ::closedir(d); }
 };
@@ -108,8 +118,10 @@ void Remover(int pasta, const std::string &nome, const std::string &motivo)
 
 } // namespace
 
-Registro::Registro(const std::string &pasta, uint64_t cota)
-    : pasta_(Criar_Pasta(pasta)), trava_(pasta), cota_(cota)
+Registro::Registro(const std::string &pasta, uint64_t cota, uint64_t cota_envios)
+    : pasta_(Criar_Pasta(pasta)), trava_(pasta), cota_(cota - Parte_Envios(cota, cota_envios)),
+      envios_(Parte_Envios(cota, cota_envios),
+              std::min<uint64_t>(Parte_Envios(cota, cota_envios), uint64_t(Maximo_Blocos) * Tamanho_Bloco))
 {
     const std::string banco = (std::filesystem::path(pasta) / "registro.db").string();
     if (sqlite3_open(banco.c_str(), &db_) != SQLITE_OK) {

@@ -4,6 +4,7 @@
 // second delivery of the same bytes is recognised after a restart too), a temporary area for
 // uploads and unpacking, and the quota that bounds the whole folder.
 #include "tools/servidor/Cota.h"
+#include "tools/servidor/Espaco_Envios.h"
 #include "tools/servidor/Trava_Pasta.h"
 
 #include <cstdint>
@@ -32,7 +33,9 @@ public:
     // temporary files in "tmp", and declarations put in place but not committed (removed) or
     // committed but not yet under their final name (renamed). Measures the folder for the quota.
     // Throws std::runtime_error when it cannot, or when another server holds the folder.
-    explicit Registro(const std::string &pasta, uint64_t cota = Cota_Padrao);
+    // Of the quota `cota`, `cota_envios` (0: a quarter) is kept for uploads in progress, and
+    // the rest for what is kept: declarations, the registry, and the unpacking of new ones.
+    explicit Registro(const std::string &pasta, uint64_t cota = Cota_Padrao, uint64_t cota_envios = 0);
     ~Registro();
     Registro(const Registro &) = delete;
     Registro &operator=(const Registro &) = delete;
@@ -52,6 +55,7 @@ public:
     std::string Caminho_Declaracao(long codigo, const std::string &nome) const;
     std::string Pasta_Temporaria() const;
     servidor::Cota &Cota() { return cota_; }
+    Espaco_Envios &Envios() { return envios_; }
 
 private:
     void Executar(const char *sql);
@@ -63,6 +67,7 @@ private:
     sqlite3 *db_ = nullptr;
     std::mutex mutex_;
     servidor::Cota cota_;
+    Espaco_Envios envios_;
 };
 
 } // namespace servidor

@@ -36,7 +36,7 @@ std::string Nome_Par(const sockaddr_storage &a)
 
 } // namespace
 
-Servidor::Servidor(const Opcoes &o) : opcoes_(o), registro_(o.dados, o.cota_dados)
+Servidor::Servidor(const Opcoes &o) : opcoes_(o), registro_(o.dados, o.cota_dados, o.cota_envios)
 {
     int aviso[2];
     if (::pipe2(aviso, O_CLOEXEC | O_NONBLOCK) < 0)

@@ -1,12 +1,15 @@
 #include "tools/servidor/Sessao.h"
 
 #include "tools/servidor/Declaracao.h"
+#include "tools/servidor/Espaco_Envios.h"
 #include "platform/Descritor.h"
 #include "tools/servidor/Fim_Zip.h"
 #include "tools/servidor/Log.h"
 #include "tools/servidor/Protocolo.h"
 #include "tools/servidor/Registro.h"
 #include "tools/servidor/Temporario.h"
+
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -69,12 +72,26 @@ Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point praz
     return Leitura::Completa;
 }
 
-// One upload as received so far; its archive bytes wait in a temporary file.
+// One upload as received so far; its archive bytes wait in a temporary file, counted in the
+// share of the uploads in progress.
 struct Envio {
+    Envio(Espaco_Envios &espaco, int fd) : reserva(espaco, [fd] { ::shutdown(fd, SHUT_RDWR); }) {}
+
+    Reserva_Envio reserva; // outlives the file, which gives its bytes back to it
     Montagem montagem;
     std::unique_ptr<Arquivo_Temporario> arquivo;
     Fim_Zip fim;
     bool sem_espaco = false; // a block found no room: the upload will be answered "8"
+
+    // Ready for the connection's next upload.
+    void Recomecar()
+    {
+        arquivo.reset();
+        montagem = Montagem();
+        fim = Fim_Zip();
+        sem_espaco = false;
+        reserva.Julgando(false);
+    }
 
     void Guardar(std::string_view dados)
     {
@@ -185,10 +202,18 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
     if (o.aceite_lento_ms > 0)
         Pausa_Ms(o.aceite_lento_ms);
     const auto fim_conexao = Relogio::now() + std::chrono::milliseconds(o.tempo_conexao_ms);
-    Envio e;
+    Envio e(r.Envios(), fd);
+    auto descartado = [&] {
+        return "envio descartado após o bloco " + std::to_string(e.montagem.Recebidos()) +
+               ": os envios em curso chegaram à sua cota e este era o maior";
+    };
     for (;;) {
         std::string cabecalho;
         Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao), p);
+        if (l != Leitura::Completa && e.reserva.Descartada()) {
+            log(descartado());
+            return Fim_Sessao::Fechar;
+        }
         if (l == Leitura::Fechada && cabecalho.empty() && e.montagem.Recebidos() == 0)
             return Fim_Sessao::Fechar; // a client that leaves between uploads
         if (l == Leitura::Fechada && cabecalho.empty()) {
@@ -207,7 +232,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         p.fase = Progresso::Enviando;
         if (!e.arquivo)
-            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), r.Cota());
+            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), e.reserva);
         const auto prazo_bloco = Prazo(o.tempo_ocioso_ms, fim_conexao);
         if (e.montagem.Ultimo()) {
             l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco, p);
@@ -217,7 +242,8 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
             e.Guardar(dados);
         }
         if (l != Leitura::Completa) {
-            log("bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
+            log(e.reserva.Descartada() ? descartado()
+                                       : "bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
             return Fim_Sessao::Fechar;
         }
         if (c->bloco == o.reset_apos) {
@@ -236,6 +262,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
 
         std::string nota, resposta;
         p.fase = Progresso::Julgando;
+        e.reserva.Julgando(true);
         try {
             resposta = Resposta_Ultimo_Bloco(e, o, r, std::time(nullptr), nota);
         } catch (const std::exception &x) {
@@ -244,7 +271,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         log(c->nome + " (" + std::to_string(c->total) + " blocos): " + nota);
         p.fase = Progresso::Enviando;
-        e = Envio();
+        e.Recomecar();
         if (o.sem_resposta) {
             // Keep the client waiting (it asks its user whether to go on) until it gives up.
             std::string descarte;
