@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -127,12 +128,13 @@ private slots:
     }
 
     // When every slot is taken, a new client takes the place of the oldest connection that
-    // never completed a header, or else of the slowest one.
+    // never completed a header, or else of one silent past the client's pause.
     void lotado_da_lugar_ao_cliente_novo()
     {
         QTemporaryDir dir;
         auto o = Opcoes_Com(dir, 20000);
         o.maximo_clientes = 3;
+        o.pausa_cliente_ms = 400;
         Servidor_Teste s(o);
         {
             Cliente_Teste a(s.porta), b(s.porta), c(s.porta);
@@ -156,6 +158,51 @@ private slots:
         QCOMPARE(b.Ler(23, 5000).substr(0, 1), std::string("0"));
         QVERIFY(Enviar_Blocos(c, arq, 2, 4));
         QCOMPARE(c.Ler(23, 5000).substr(0, 1), std::string("7"));
+    }
+
+    // Connections that sent blocks fast and then hold are the ones dropped for new clients,
+    // never one that keeps pausing less than the client's pause; when every connection keeps
+    // the pace, the new one is refused.
+    void lotado_nunca_descarta_quem_segue_as_pausas()
+    {
+        QTemporaryDir dir;
+        auto o = Opcoes_Com(dir, 5000);
+        o.maximo_clientes = 4;
+        o.pausa_cliente_ms = 1000;
+        {
+            Servidor_Teste s(o);
+            const std::string lixo(100000, 'L');
+            std::vector<std::unique_ptr<Cliente_Teste>> rapidos, novos;
+            for (int i = 0; i < 3; ++i) {
+                rapidos.push_back(std::make_unique<Cliente_Teste>(s.porta));
+                QVERIFY(Enviar_Blocos(*rapidos.back(), lixo, 1, 5, 0, "L.MMM"));
+            }
+            std::string recibo;
+            std::thread honesto([&] {
+                Cliente_Teste h(s.porta);
+                if (Enviar_Blocos(h, Arquivo_Quatro_Blocos(), 1, 4, 700))
+                    recibo = h.Ler(23, 5000);
+            });
+            Pausa(1300); // the fast ones have been silent past the pause
+            for (int i = 0; i < 3; ++i) {
+                novos.push_back(std::make_unique<Cliente_Teste>(s.porta));
+                QVERIFY(Enviar_Blocos(*novos.back(), lixo, 1, 1, 0, "N.MMM"));
+            }
+            honesto.join();
+            QCOMPARE(recibo.substr(0, 9), std::string("000000001"));
+            for (auto &r : rapidos)
+                QCOMPARE(r->Fim(3000), 0);
+        }
+        o.maximo_clientes = 2;
+        o.pausa_cliente_ms = 5000;
+        Servidor_Teste s(o);
+        Cliente_Teste a(s.porta), b(s.porta);
+        QVERIFY(Enviar_Blocos(a, Arquivo_Quatro_Blocos(), 1, 1));
+        QVERIFY(Enviar_Blocos(b, Arquivo_Quatro_Blocos(), 1, 1));
+        Cliente_Teste c(s.porta);
+        QCOMPARE(c.Fim(3000), 0);
+        QCOMPARE(a.Fim(0), -1);
+        QCOMPARE(b.Fim(0), -1);
     }
 
     // Over the data folder's quota, in the upload or in what it unpacks to, the reply is "8"

@@ -221,6 +221,7 @@ private slots:
         QCOMPARE(o->cota_dados, uint64_t(5) << 20);
         QCOMPARE(o->cota_envios, uint64_t(2) << 20);
         QCOMPARE(o->log_maximo, uint64_t(16) << 10);
+        QCOMPARE(Ler_Opcoes({"--pausa-cliente", "700"}, erro)->pausa_cliente_ms, 700);
         QCOMPARE(o->tempo_conexao_ms, 9000);
         QCOMPARE(o->maximo_clientes, 7);
         QCOMPARE(o->tempo_ocioso_ms, 1234);

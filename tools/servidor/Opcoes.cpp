@@ -30,7 +30,10 @@ const Definicao Definicoes[] = {
                            "cada bloco, contado do seu cabeçalho (padrão 30000)"},
     {"tempo-conexao", "MS", "duração máxima de uma conexão (padrão 14400000: 4 horas)"},
     {"maximo-clientes", "N", "conexões atendidas ao mesmo tempo (padrão 256); com todas ocupadas, "
-                             "uma nova toma o lugar da mais antiga sem cabeçalho ou da mais lenta"},
+                             "uma nova toma o lugar de uma que não segue o ritmo do protocolo"},
+    {"pausa-cliente", "MS", "o maior silêncio entre blocos de um cliente que segue o protocolo "
+                            "(padrão 15000); com todas as vagas ocupadas, só quem passa dele "
+                            "(ou ainda não mandou cabeçalho) dá lugar a uma conexão nova"},
     {"log-maximo", "KB", "tamanho máximo do log quando a saída de erros é um arquivo (padrão 65536); "
                          "ao passar dele o arquivo é esvaziado e recomeça"},
     {"resposta-fixa", "TEXTO", "teste: responde TEXTO ao último bloco, sem julgar nem registrar"},
@@ -123,6 +126,8 @@ std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::stri
             ok = Inteiro(v, 1, 7 * 24 * 3600 * 1000, o.tempo_conexao_ms);
         else if (a == "--maximo-clientes")
             ok = Inteiro(v, 1, 100000, o.maximo_clientes);
+        else if (a == "--pausa-cliente")
+            ok = Inteiro(v, 1, 3600000, o.pausa_cliente_ms);
         else if (a == "--log-maximo")
             ok = Inteiro(v, 1, 1 << 30, n), o.log_maximo = uint64_t(n) << 10;
         else if (a == "--resposta-fixa")

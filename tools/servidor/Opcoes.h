@@ -22,6 +22,9 @@ struct Opcoes {
     int silencio_ultimo_ms = 1000;      // the last block of an archive of unforeseeable end
                                         // ends after this quiet time
     int maximo_clientes = 256;          // connections served at once
+    int pausa_cliente_ms = 15000;       // the longest silence between blocks of a client that keeps
+                                        // the protocol's pace; one silent longer may be dropped
+                                        // for a new connection when all slots are taken
     uint64_t log_maximo = uint64_t(64) << 20; // a log file is emptied before it passes this
 
     // Misbehaviour for tests of the client.

@@ -22,6 +22,7 @@ namespace {
 using Relogio = std::chrono::steady_clock;
 
 constexpr int Primeira_Espera_ms = 10, Maior_Espera_ms = 1000;
+constexpr auto Espera_Cabecalho = std::chrono::seconds(1);
 
 // accept() failures that last until a connection ends: out of descriptors or memory.
 bool Sem_Recursos(int err) { return err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM; }
@@ -108,9 +109,10 @@ void Servidor::Recolher(bool todas)
 bool Servidor::Abrir_Vaga()
 {
     const auto agora = Relogio::now();
+    const auto pausa = std::chrono::milliseconds(opcoes_.pausa_cliente_ms);
     size_t ativas = 0;
-    Conexao *sem_cabecalho = nullptr, *lenta = nullptr;
-    double menor_taxa = 0;
+    Conexao *sem_cabecalho = nullptr, *atrasada = nullptr;
+    Relogio::duration maior_silencio{};
     for (auto &c : conexoes_) {
         if (c->terminada || c->expulsa)
             continue;
@@ -120,17 +122,18 @@ bool Servidor::Abrir_Vaga()
             if (!sem_cabecalho || c->inicio < sem_cabecalho->inicio)
                 sem_cabecalho = c.get();
         } else if (fase == Progresso::Enviando) {
-            const double segundos = std::chrono::duration<double>(agora - c->inicio).count() + 1e-3;
-            const double taxa = double(c->progresso.bytes.load()) / segundos;
-            if (!lenta || taxa < menor_taxa)
-                lenta = c.get(), menor_taxa = taxa;
+            const auto silencio = agora - c->progresso.Ultimo_Avanco();
+            if (silencio > pausa && silencio > maior_silencio)
+                atrasada = c.get(), maior_silencio = silencio;
         }
     }
     if (ativas < size_t(opcoes_.maximo_clientes))
         return true;
-    Conexao *vitima = sem_cabecalho ? sem_cabecalho : lenta;
+    // A header sent at once has arrived by now: waiting longer for it is holding a slot.
+    const bool sem_cabecalho_tardia = sem_cabecalho && agora - sem_cabecalho->inicio > Espera_Cabecalho;
+    Conexao *vitima = sem_cabecalho_tardia ? sem_cabecalho : atrasada ? atrasada : sem_cabecalho;
     if (!vitima)
-        return false;
+        return false; // every client keeps the protocol's pace: none is dropped for a new one
     vitima->expulsa = true;
     ::shutdown(vitima->fd, SHUT_RDWR); // its thread sees the end and leaves
     return true;

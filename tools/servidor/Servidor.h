@@ -1,8 +1,10 @@
 #pragma once
 // The reception server: listens, serves each client on its own thread, stops on request.
-// When every client slot is taken, a new connection takes the place of the one that has
-// waited longest for its first header, or else of the one receiving slowest (bytes per
-// second since it came); only when all are being judged is the new one refused.
+// When every client slot is taken, a new connection takes the place of one that does not keep
+// the protocol's pace: the one that has waited longest (over a second) for its first header,
+// else the one silent longest past the client's pause since its last whole block or reply,
+// else the oldest still without a header. A client that keeps the pace is never
+// dropped: when all do (or are being judged), the new connection is refused.
 #include "platform/Descritor.h"
 #include "tools/servidor/Opcoes.h"
 #include "tools/servidor/Registro.h"

@@ -59,13 +59,11 @@ Leitura Ler_Algo(int fd, std::string &destino, size_t n, int ms)
 }
 
 // Appends exactly `n` bytes unless the client closes, fails or `prazo` passes first.
-Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point prazo, Progresso &p)
+Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point prazo)
 {
     const size_t alvo = destino.size() + n;
     while (destino.size() < alvo) {
-        const size_t antes = destino.size();
         const Leitura e = Ler_Algo(fd, destino, alvo - destino.size(), Ms_Ate(prazo));
-        p.bytes += destino.size() - antes;
         if (e != Leitura::Completa)
             return e;
     }
@@ -104,7 +102,7 @@ struct Envio {
 // The last block has no length. It ends at 1000 bytes or with the archive's end record; while
 // the archive's own records announce bytes still to come, they are waited for up to the
 // block's deadline; when they cannot tell (not a zip, sizes after the data), after a quiet time.
-Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point prazo, Progresso &p)
+Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point prazo)
 {
     size_t lidos = 0;
     while (lidos < Tamanho_Bloco) {
@@ -123,7 +121,6 @@ Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point 
             break; // judged as it stands
         if (l != Leitura::Completa)
             return l;
-        p.bytes += dados.size();
         e.Guardar(dados);
         lidos += dados.size();
     }
@@ -209,7 +206,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
     };
     for (;;) {
         std::string cabecalho;
-        Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao), p);
+        Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao));
         if (l != Leitura::Completa && e.reserva.Descartada()) {
             log(descartado());
             return Fim_Sessao::Fechar;
@@ -235,10 +232,10 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
             e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), e.reserva);
         const auto prazo_bloco = Prazo(o.tempo_ocioso_ms, fim_conexao);
         if (e.montagem.Ultimo()) {
-            l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco, p);
+            l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco);
         } else {
             std::string dados;
-            l = Ler_Ate(fd, dados, Tamanho_Bloco, prazo_bloco, p);
+            l = Ler_Ate(fd, dados, Tamanho_Bloco, prazo_bloco);
             e.Guardar(dados);
         }
         if (l != Leitura::Completa) {
@@ -246,6 +243,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
                                        : "bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
             return Fim_Sessao::Fechar;
         }
+        p.Avancou();
         if (c->bloco == o.reset_apos) {
             log("reset após o bloco " + std::to_string(c->bloco));
             return Fim_Sessao::Resetar;
@@ -288,6 +286,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         if (!sistema::Enviar_Tudo(fd, resposta))
             return Fim_Sessao::Fechar;
+        p.Avancou();
     }
 }
 
