@@ -161,8 +161,8 @@ private slots:
     }
 
     // Connections that sent blocks fast and then hold are the ones dropped for new clients,
-    // never one that keeps pausing less than the client's pause; when every connection keeps
-    // the pace, the new one is refused.
+    // never one that keeps pausing less than the client's pause; while every connection keeps
+    // the pace, a new one waits for a slot.
     void lotado_nunca_descarta_quem_segue_as_pausas()
     {
         QTemporaryDir dir;
@@ -194,15 +194,18 @@ private slots:
                 QCOMPARE(r->Fim(3000), 0);
         }
         o.maximo_clientes = 2;
-        o.pausa_cliente_ms = 5000;
+        o.pausa_cliente_ms = 2500;
         Servidor_Teste s(o);
         Cliente_Teste a(s.porta), b(s.porta);
         QVERIFY(Enviar_Blocos(a, Arquivo_Quatro_Blocos(), 1, 1));
         QVERIFY(Enviar_Blocos(b, Arquivo_Quatro_Blocos(), 1, 1));
         Cliente_Teste c(s.porta);
-        QCOMPARE(c.Fim(3000), 0);
+        QVERIFY(c.Enviar(Bloco(Arquivo_Quatro_Blocos(), "A.MMM", '1', 1, 4)));
+        QCOMPARE(c.Ler(2, 1500), std::string()); // waiting, not refused
+        QVERIFY(Enviar_Blocos(a, Arquivo_Quatro_Blocos(), 2, 2)); // a keeps the pace
+        QCOMPARE(c.Ler(2, 5000), std::string("OK")); // b fell behind and gave its slot
+        QCOMPARE(b.Fim(1000), 0);
         QCOMPARE(a.Fim(0), -1);
-        QCOMPARE(b.Fim(0), -1);
     }
 
     // Over the data folder's quota, in the upload or in what it unpacks to, the reply is "8"

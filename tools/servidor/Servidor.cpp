@@ -23,6 +23,8 @@ using Relogio = std::chrono::steady_clock;
 
 constexpr int Primeira_Espera_ms = 10, Maior_Espera_ms = 1000;
 constexpr auto Espera_Cabecalho = std::chrono::seconds(1);
+constexpr int Espera_Vaga_ms = 50; // how often a full server looks again for a slot
+constexpr auto Intervalo_Aviso_Lotado = std::chrono::minutes(1);
 
 // accept() failures that last until a connection ends: out of descriptors or memory.
 bool Sem_Recursos(int err) { return err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM; }
@@ -131,7 +133,7 @@ bool Servidor::Abrir_Vaga()
         return true;
     // A header sent at once has arrived by now: waiting longer for it is holding a slot.
     const bool sem_cabecalho_tardia = sem_cabecalho && agora - sem_cabecalho->inicio > Espera_Cabecalho;
-    Conexao *vitima = sem_cabecalho_tardia ? sem_cabecalho : atrasada ? atrasada : sem_cabecalho;
+    Conexao *vitima = sem_cabecalho_tardia ? sem_cabecalho : atrasada;
     if (!vitima)
         return false; // every client keeps the protocol's pace: none is dropped for a new one
     vitima->expulsa = true;
@@ -167,8 +169,13 @@ void Servidor::Esperar_Recursos(int &espera_ms)
         Registrar_Log(std::string("não foi possível aceitar conexões (") + std::strerror(errno) +
                       "): novas conexões esperam até haver recursos");
     espera_ms = std::clamp(espera_ms * 2, Primeira_Espera_ms, Maior_Espera_ms);
+    Pausar(espera_ms);
+}
+
+void Servidor::Pausar(int ms)
+{
     pollfd p{aviso_leitura_.Fd(), POLLIN, 0};
-    ::poll(&p, 1, espera_ms);
+    ::poll(&p, 1, ms);
 }
 
 void Servidor::Executar()
@@ -176,12 +183,28 @@ void Servidor::Executar()
     if (!escuta_.Aberto())
         throw std::runtime_error("o servidor não foi iniciado");
     int espera_ms = 0; // while descriptors or memory are out: the pause before the next accept
+    Relogio::time_point aviso_lotado{}; // the last log line about a full server
     while (!parar_) {
         pollfd p[2] = {{escuta_.Fd(), POLLIN, 0}, {aviso_leitura_.Fd(), POLLIN, 0}};
         int r = ::poll(p, 2, 1000);
         Recolher(false);
         if (r <= 0 || !(p[0].revents & POLLIN))
             continue;
+        bool vaga;
+        {
+            std::lock_guard trava(mutex_);
+            vaga = Abrir_Vaga();
+        }
+        if (!vaga) {
+            // The connection waits its turn in the listen queue rather than being refused: a
+            // client refused at once would only come back and race the honest ones for slots.
+            if (Relogio::now() - aviso_lotado >= Intervalo_Aviso_Lotado) {
+                Registrar_Log("clientes demais: conexões novas esperam na fila por uma vaga");
+                aviso_lotado = Relogio::now();
+            }
+            Pausar(Espera_Vaga_ms);
+            continue;
+        }
         sockaddr_storage par{};
         socklen_t t = sizeof par;
         int fd = ::accept4(escuta_.Fd(), reinterpret_cast<sockaddr *>(&par), &t, SOCK_CLOEXEC);
@@ -199,11 +222,6 @@ void Servidor::Executar()
         const std::string nome = Nome_Par(par);
 
         std::lock_guard trava(mutex_);
-        if (!Abrir_Vaga()) {
-            Registrar_Log(nome + ": clientes demais, conexão recusada");
-            ::close(fd);
-            continue;
-        }
         auto c = std::make_unique<Conexao>();
         c->fd = fd;
         try {
