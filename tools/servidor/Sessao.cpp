@@ -17,6 +17,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <semaphore>
 #include <thread>
 
@@ -73,9 +74,24 @@ Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point praz
 // One upload as received so far; its archive bytes wait in a temporary file, counted in the
 // share of the uploads in progress.
 struct Envio {
-    Envio(Espaco_Envios &espaco, int fd) : reserva(espaco, [fd] { ::shutdown(fd, SHUT_RDWR); }) {}
+    Envio(Espaco_Envios &espaco, int fd) : espaco_(espaco), fd_(fd) {}
 
-    Reserva_Envio reserva; // outlives the file, which gives its bytes back to it
+    // The upload's part of the share, taken with its first block: a connection that sends
+    // none holds nothing.
+    Reserva_Envio &Reserva()
+    {
+        if (!reserva_)
+            reserva_.emplace(espaco_, [fd = fd_] { ::shutdown(fd, SHUT_RDWR); });
+        return *reserva_;
+    }
+    bool Descartada() const { return reserva_ && reserva_->Descartada(); }
+
+private:
+    Espaco_Envios &espaco_;
+    int fd_;
+    std::optional<Reserva_Envio> reserva_; // outlives the file, which gives its bytes back to it
+
+public:
     Montagem montagem;
     std::unique_ptr<Arquivo_Temporario> arquivo;
     Fim_Zip fim;
@@ -88,7 +104,8 @@ struct Envio {
         montagem = Montagem();
         fim = Fim_Zip();
         sem_espaco = false;
-        reserva.Julgando(false);
+        if (reserva_)
+            reserva_->Julgando(false);
     }
 
     void Guardar(std::string_view dados)
@@ -207,7 +224,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
     for (;;) {
         std::string cabecalho;
         Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao));
-        if (l != Leitura::Completa && e.reserva.Descartada()) {
+        if (l != Leitura::Completa && e.Descartada()) {
             log(descartado());
             return Fim_Sessao::Fechar;
         }
@@ -229,7 +246,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         p.fase = Progresso::Enviando;
         if (!e.arquivo)
-            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), e.reserva);
+            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), e.Reserva());
         const auto prazo_bloco = Prazo(o.tempo_ocioso_ms, fim_conexao);
         if (e.montagem.Ultimo()) {
             l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco);
@@ -239,7 +256,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
             e.Guardar(dados);
         }
         if (l != Leitura::Completa) {
-            log(e.reserva.Descartada() ? descartado()
+            log(e.Descartada() ? descartado()
                                        : "bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
             return Fim_Sessao::Fechar;
         }
@@ -260,7 +277,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
 
         std::string nota, resposta;
         p.fase = Progresso::Julgando;
-        e.reserva.Julgando(true);
+        e.Reserva().Julgando(true);
         try {
             resposta = Resposta_Ultimo_Bloco(e, o, r, std::time(nullptr), nota);
         } catch (const std::exception &x) {
