@@ -2,7 +2,8 @@
 // and 300 that send one header byte every 20 s sit on the real server; an attacker that is
 // dropped connects again 100 ms later. Bounded: `entregas` deliveries, `segundos` in all.
 // Usage: bench_servidor_ataque [entregas = 15] [segundos = 120] [ociosas = 500] [gotejando = 300]
-#include "bench/servidor/Processo_Servidor.h"
+#include "bench/servidor/Carga.h"
+#include "tests/tools/Processo_Servidor.h"
 #include "tests/tools/Cliente_Teste.h"
 
 #include <QTemporaryDir>
@@ -30,20 +31,6 @@ struct Atacante {
     Relogio::time_point proximo; // the next connection, or the next byte
 };
 
-int Conectar(uint16_t porta)
-{
-    int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(porta);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr *>(&a), sizeof a) < 0 && errno != EINPROGRESS) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // Keeps the attackers connected until `fim` or `parar`; counts the drops.
 void Atacar(uint16_t porta, std::vector<Atacante> &as, Relogio::time_point fim, const std::atomic<bool> &parar,
             std::atomic<long> &quedas, std::atomic<int> &conectadas)
@@ -59,7 +46,7 @@ void Atacar(uint16_t porta, std::vector<Atacante> &as, Relogio::time_point fim, 
         for (size_t i = 0; i < as.size(); ++i) {
             Atacante &a = as[i];
             if (a.fd < 0 && agora >= a.proximo) {
-                a.fd = Conectar(porta);
+                a.fd = carga::Conectar(porta);
                 a.enviados = 0;
                 a.proximo = agora; // a trickler sends its first byte at once
             }

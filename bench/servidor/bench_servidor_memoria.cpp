@@ -2,7 +2,7 @@
 // a 32767-block archive (almost 32 MB each), and then while 16 clients deliver zip bombs that
 // unpack to about 60 MB each (refused after unpacking by the competência setting).
 // Bounded: `segundos` in all. Usage: bench_servidor_memoria [blocos = 32766] [segundos = 900]
-#include "bench/servidor/Processo_Servidor.h"
+#include "tests/tools/Processo_Servidor.h"
 #include "tests/tools/Cliente_Teste.h"
 
 #include <QTemporaryDir>

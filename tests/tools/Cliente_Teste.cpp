@@ -52,7 +52,8 @@ std::optional<std::string> Desempacotar_Bytes(const std::string &arquivo_zip, st
     servidor::Arquivo_Temporario zip(dir.path().toStdString(), cota), destino(dir.path().toStdString(), cota);
     if (!zip.Acrescentar(arquivo_zip))
         throw std::runtime_error("zip temporário");
-    if (!servidor::Desempacotar(zip, destino, erro, limite))
+    const auto d = servidor::Desempacotar(zip, destino, erro, limite);
+    if (!d || !d->gravada)
         return std::nullopt;
     std::ifstream f(destino.Caminho(), std::ios::binary);
     std::ostringstream b;

@@ -11,10 +11,13 @@ constexpr uint64_t Cota_Padrao = uint64_t(1) << 30; // 1 GiB
 class Cota {
 public:
     explicit Cota(uint64_t limite) : limite_(limite), usado_(0) {}
+    virtual ~Cota() = default;
+    Cota(const Cota &) = delete;
+    Cota &operator=(const Cota &) = delete;
 
     // False, reserving nothing, when `n` more bytes would pass the limit.
-    bool Reservar(uint64_t n);
-    void Liberar(uint64_t n) { usado_ -= n; }
+    virtual bool Reservar(uint64_t n);
+    virtual void Liberar(uint64_t n) { usado_ -= n; }
     // Counts bytes already there, whatever the limit.
     void Contar(uint64_t n) { usado_ += n; }
     uint64_t Usado() const { return usado_; }

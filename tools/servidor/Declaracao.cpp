@@ -84,6 +84,7 @@ std::optional<Declaracao_Desempacotada> Desempacotar(const Arquivo_Temporario &a
     QCryptographicHash resumo(QCryptographicHash::Sha256);
     Declaracao_Desempacotada d;
     char b[16384];
+    uint64_t tamanho = 0;
     for (;;) {
         const zip_int64_t n = zip_fread(f.get(), b, sizeof b);
         if (n < 0) { // bad data or a wrong checksum
@@ -92,20 +93,23 @@ std::optional<Declaracao_Desempacotada> Desempacotar(const Arquivo_Temporario &a
         }
         if (n == 0)
             break;
-        if (destino.Tamanho() + uint64_t(n) > limite) {
+        tamanho += uint64_t(n);
+        if (tamanho > limite) {
             erro = "o arquivo descompactado passa do limite";
             return std::nullopt;
         }
         const std::string_view parte(b, size_t(n));
-        if (!destino.Acrescentar(parte)) {
+        // Without room the bytes are still read to the end: their digest tells a repeated
+        // delivery, which needs no room.
+        if (d.gravada && !destino.Acrescentar(parte)) {
+            d.gravada = false;
             erro = "sem espaço: a pasta de dados chegou à cota, ou a gravação falhou";
-            return std::nullopt;
         }
         resumo.addData(QByteArrayView(b, qsizetype(n)));
         if (d.inicio.size() < Tamanho_Inicio)
             d.inicio.append(parte.substr(0, Tamanho_Inicio - d.inicio.size()));
     }
-    if (destino.Tamanho() == 0) {
+    if (tamanho == 0) {
         erro = "o arquivo compactado contém um arquivo vazio";
         return std::nullopt;
     }

@@ -9,14 +9,16 @@ namespace servidor {
 class Arquivo_Temporario;
 
 struct Declaracao_Desempacotada {
-    std::string resumo; // hex SHA-256 of its bytes
-    std::string inicio; // its first bytes, enough for the fields of the first line
+    std::string resumo;  // hex SHA-256 of its bytes
+    std::string inicio;  // its first bytes, enough for the fields of the first line
+    bool gravada = true; // false: the quota or the disk had no room for it in `destino`
 };
 
 // Unpacks the one file of the zip archive `arquivo_zip` into `destino`, a little at a time.
 // Empty with `erro` set when the archive does not unpack, does not hold exactly one entry,
-// the entry is no regular file with bytes in it (a folder, a link, an empty file), it would
-// pass `limite` bytes, or the data folder's quota has no room for it.
+// the entry is no regular file with bytes in it (a folder, a link, an empty file) or it would
+// pass `limite` bytes. When the data folder has no room for it, it is read to the end all the
+// same (for its digest), and comes back not `gravada`, with `erro` set.
 std::optional<Declaracao_Desempacotada> Desempacotar(const Arquivo_Temporario &arquivo_zip,
                                                      Arquivo_Temporario &destino, std::string &erro,
                                                      size_t limite = 64u << 20);

@@ -22,13 +22,20 @@ const Definicao Definicoes[] = {
     {"dados", "PASTA", "pasta de dados: registro.db e declaracoes/ (padrão ./zelta-servidor-dados)"},
     {"cota-dados", "MB", "tamanho máximo da pasta de dados, envios em curso incluídos (padrão 1024); "
                          "acima dela o último bloco recebe \"8\""},
+    {"cota-envios", "MB", "parte da cota reservada aos envios em curso (padrão: um quarto da cota-dados); "
+                          "o resto fica para as declarações recebidas"},
     {"competencia", "MMAAAA", "competência recebida (padrão: todas)"},
     {"competencia-anterior", nullptr, "arquivo de movimento de competência anterior recebe \"6\" em vez de \"5\""},
     {"tempo-ocioso", "MS", "prazo de cada cabeçalho de bloco, contado da resposta anterior, e de "
                            "cada bloco, contado do seu cabeçalho (padrão 30000)"},
     {"tempo-conexao", "MS", "duração máxima de uma conexão (padrão 14400000: 4 horas)"},
     {"maximo-clientes", "N", "conexões atendidas ao mesmo tempo (padrão 256); com todas ocupadas, "
-                             "uma nova toma o lugar da mais antiga sem cabeçalho ou da mais lenta"},
+                             "uma nova toma o lugar de uma que não segue o ritmo do protocolo"},
+    {"pausa-cliente", "MS", "o maior silêncio entre blocos de um cliente que segue o protocolo "
+                            "(padrão 15000); com todas as vagas ocupadas, só quem passa dele "
+                            "(ou ainda não mandou cabeçalho) dá lugar a uma conexão nova"},
+    {"log-maximo", "KB", "tamanho máximo do log quando a saída de erros é um arquivo (padrão 65536); "
+                         "ao passar dele o arquivo é esvaziado e recomeça"},
     {"resposta-fixa", "TEXTO", "teste: responde TEXTO ao último bloco, sem julgar nem registrar"},
     {"sem-resposta", nullptr, "teste: não responde ao último bloco (conexão aberta por até 15 minutos)"},
     {"resposta-partida", "MS", "teste: envia a resposta final em duas metades, MS ms uma da outra"},
@@ -109,6 +116,8 @@ std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::stri
             o.dados = p.value(d.nome).toLocal8Bit().toStdString();
         else if (a == "--cota-dados")
             ok = Inteiro(v, 1, 1 << 30, n), o.cota_dados = uint64_t(n) << 20;
+        else if (a == "--cota-envios")
+            ok = Inteiro(v, 1, 1 << 30, n), o.cota_envios = uint64_t(n) << 20;
         else if (a == "--competencia")
             ok = Competencia_Valida(v), o.competencia.aceita = v;
         else if (a == "--tempo-ocioso")
@@ -117,6 +126,10 @@ std::optional<Opcoes> Ler_Opcoes(const std::vector<std::string> &args, std::stri
             ok = Inteiro(v, 1, 7 * 24 * 3600 * 1000, o.tempo_conexao_ms);
         else if (a == "--maximo-clientes")
             ok = Inteiro(v, 1, 100000, o.maximo_clientes);
+        else if (a == "--pausa-cliente")
+            ok = Inteiro(v, 1, 3600000, o.pausa_cliente_ms);
+        else if (a == "--log-maximo")
+            ok = Inteiro(v, 1, 1 << 30, n), o.log_maximo = uint64_t(n) << 10;
         else if (a == "--resposta-fixa")
             o.resposta_fixa = p.value(d.nome).toLocal8Bit().toStdString();
         else if (a == "--resposta-partida")

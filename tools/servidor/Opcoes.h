@@ -15,12 +15,17 @@ struct Opcoes {
     std::string escuta = "127.0.0.1";   // the address listened on
     std::string dados = "./zelta-servidor-dados";
     uint64_t cota_dados = Cota_Padrao;  // bytes the data folder may take
+    uint64_t cota_envios = 0;           // of them, kept for uploads in progress; 0: a quarter
     Politica_Competencia competencia;
     int tempo_ocioso_ms = 30000;        // for each block header, and for each block's bytes
     int tempo_conexao_ms = 4 * 3600 * 1000; // a connection lasts this long at most
     int silencio_ultimo_ms = 1000;      // the last block of an archive of unforeseeable end
                                         // ends after this quiet time
     int maximo_clientes = 256;          // connections served at once
+    int pausa_cliente_ms = 15000;       // the longest silence between blocks of a client that keeps
+                                        // the protocol's pace; one silent longer may be dropped
+                                        // for a new connection when all slots are taken
+    uint64_t log_maximo = uint64_t(64) << 20; // a log file is emptied before it passes this
 
     // Misbehaviour for tests of the client.
     std::optional<std::string> resposta_fixa; // replied to the last block instead of judging it

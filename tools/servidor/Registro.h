@@ -4,6 +4,8 @@
 // second delivery of the same bytes is recognised after a restart too), a temporary area for
 // uploads and unpacking, and the quota that bounds the whole folder.
 #include "tools/servidor/Cota.h"
+#include "tools/servidor/Espaco_Envios.h"
+#include "tools/servidor/Trava_Pasta.h"
 
 #include <cstdint>
 #include <ctime>
@@ -26,10 +28,14 @@ struct Entrega {
 class Registro {
 public:
     // Opens (creating when missing) the folder, its "declaracoes" and "tmp" subfolders and
-    // "registro.db"; empties "tmp" and removes declaration files that no record names (left by
-    // a stop in the middle of a recording), then measures the folder for the quota.
-    // Throws std::runtime_error when it cannot.
-    explicit Registro(const std::string &pasta, uint64_t cota = Cota_Padrao);
+    // "registro.db", and locks the folder against a second server. Then sweeps what a stop
+    // left, touching only names it makes itself (Prefixo_Proprio) and never following a link:
+    // temporary files in "tmp", and declarations put in place but not committed (removed) or
+    // committed but not yet under their final name (renamed). Measures the folder for the quota.
+    // Throws std::runtime_error when it cannot, or when another server holds the folder.
+    // Of the quota `cota`, `cota_envios` (0: a quarter) is kept for uploads in progress, and
+    // the rest for what is kept: declarations, the registry, and the unpacking of new ones.
+    explicit Registro(const std::string &pasta, uint64_t cota = Cota_Padrao, uint64_t cota_envios = 0);
     ~Registro();
     Registro(const Registro &) = delete;
     Registro &operator=(const Registro &) = delete;
@@ -49,15 +55,19 @@ public:
     std::string Caminho_Declaracao(long codigo, const std::string &nome) const;
     std::string Pasta_Temporaria() const;
     servidor::Cota &Cota() { return cota_; }
+    Espaco_Envios &Envios() { return envios_; }
 
 private:
     void Executar(const char *sql);
     std::optional<Entrega> Procurar_Resumo(const std::string &resumo);
     void Varrer();
+    void Varrer_Declaracao(int pasta, const std::string &nome);
     std::string pasta_;
+    Trava_Pasta trava_;
     sqlite3 *db_ = nullptr;
     std::mutex mutex_;
     servidor::Cota cota_;
+    Espaco_Envios envios_;
 };
 
 } // namespace servidor

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -20,6 +21,14 @@ namespace {
 
 using Relogio = std::chrono::steady_clock;
 
+constexpr int Primeira_Espera_ms = 10, Maior_Espera_ms = 1000;
+constexpr auto Espera_Cabecalho = std::chrono::seconds(1);
+constexpr int Espera_Vaga_ms = 50; // how often a full server looks again for a slot
+constexpr auto Intervalo_Aviso_Lotado = std::chrono::minutes(1);
+
+// accept() failures that last until a connection ends: out of descriptors or memory.
+bool Sem_Recursos(int err) { return err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM; }
+
 std::string Nome_Par(const sockaddr_storage &a)
 {
     char host[NI_MAXHOST] = "?", porta[NI_MAXSERV] = "?";
@@ -30,7 +39,7 @@ std::string Nome_Par(const sockaddr_storage &a)
 
 } // namespace
 
-Servidor::Servidor(const Opcoes &o) : opcoes_(o), registro_(o.dados, o.cota_dados)
+Servidor::Servidor(const Opcoes &o) : opcoes_(o), registro_(o.dados, o.cota_dados, o.cota_envios)
 {
     int aviso[2];
     if (::pipe2(aviso, O_CLOEXEC | O_NONBLOCK) < 0)
@@ -102,9 +111,10 @@ void Servidor::Recolher(bool todas)
 bool Servidor::Abrir_Vaga()
 {
     const auto agora = Relogio::now();
+    const auto pausa = std::chrono::milliseconds(opcoes_.pausa_cliente_ms);
     size_t ativas = 0;
-    Conexao *sem_cabecalho = nullptr, *lenta = nullptr;
-    double menor_taxa = 0;
+    Conexao *sem_cabecalho = nullptr, *atrasada = nullptr;
+    Relogio::duration maior_silencio{};
     for (auto &c : conexoes_) {
         if (c->terminada || c->expulsa)
             continue;
@@ -114,17 +124,18 @@ bool Servidor::Abrir_Vaga()
             if (!sem_cabecalho || c->inicio < sem_cabecalho->inicio)
                 sem_cabecalho = c.get();
         } else if (fase == Progresso::Enviando) {
-            const double segundos = std::chrono::duration<double>(agora - c->inicio).count() + 1e-3;
-            const double taxa = double(c->progresso.bytes.load()) / segundos;
-            if (!lenta || taxa < menor_taxa)
-                lenta = c.get(), menor_taxa = taxa;
+            const auto silencio = agora - c->progresso.Ultimo_Avanco();
+            if (silencio > pausa && silencio > maior_silencio)
+                atrasada = c.get(), maior_silencio = silencio;
         }
     }
     if (ativas < size_t(opcoes_.maximo_clientes))
         return true;
-    Conexao *vitima = sem_cabecalho ? sem_cabecalho : lenta;
+    // A header sent at once has arrived by now: waiting longer for it is holding a slot.
+    const bool sem_cabecalho_tardia = sem_cabecalho && agora - sem_cabecalho->inicio > Espera_Cabecalho;
+    Conexao *vitima = sem_cabecalho_tardia ? sem_cabecalho : atrasada;
     if (!vitima)
-        return false;
+        return false; // every client keeps the protocol's pace: none is dropped for a new one
     vitima->expulsa = true;
     ::shutdown(vitima->fd, SHUT_RDWR); // its thread sees the end and leaves
     return true;
@@ -150,31 +161,67 @@ void Servidor::Atender_Conexao(Conexao *c, const std::string &nome)
     c->terminada = true;
 }
 
+void Servidor::Esperar_Recursos(int &espera_ms)
+{
+    // The pending connection keeps the listening socket readable: without a pause the loop
+    // would spin until a descriptor is free again.
+    if (espera_ms == 0)
+        Registrar_Log(std::string("não foi possível aceitar conexões (") + std::strerror(errno) +
+                      "): novas conexões esperam até haver recursos");
+    espera_ms = std::clamp(espera_ms * 2, Primeira_Espera_ms, Maior_Espera_ms);
+    Pausar(espera_ms);
+}
+
+void Servidor::Pausar(int ms)
+{
+    pollfd p{aviso_leitura_.Fd(), POLLIN, 0};
+    ::poll(&p, 1, ms);
+}
+
 void Servidor::Executar()
 {
     if (!escuta_.Aberto())
         throw std::runtime_error("o servidor não foi iniciado");
+    int espera_ms = 0; // while descriptors or memory are out: the pause before the next accept
+    Relogio::time_point aviso_lotado{}; // the last log line about a full server
     while (!parar_) {
         pollfd p[2] = {{escuta_.Fd(), POLLIN, 0}, {aviso_leitura_.Fd(), POLLIN, 0}};
         int r = ::poll(p, 2, 1000);
         Recolher(false);
         if (r <= 0 || !(p[0].revents & POLLIN))
             continue;
+        bool vaga;
+        {
+            std::lock_guard trava(mutex_);
+            vaga = Abrir_Vaga();
+        }
+        if (!vaga) {
+            // The connection waits its turn in the listen queue rather than being refused: a
+            // client refused at once would only come back and race the honest ones for slots.
+            if (Relogio::now() - aviso_lotado >= Intervalo_Aviso_Lotado) {
+                Registrar_Log("clientes demais: conexões novas esperam na fila por uma vaga");
+                aviso_lotado = Relogio::now();
+            }
+            Pausar(Espera_Vaga_ms);
+            continue;
+        }
         sockaddr_storage par{};
         socklen_t t = sizeof par;
         int fd = ::accept4(escuta_.Fd(), reinterpret_cast<sockaddr *>(&par), &t, SOCK_CLOEXEC);
-        if (fd < 0)
-            continue; // the client went away, or descriptors ran out for a moment
+        if (fd < 0) {
+            if (Sem_Recursos(errno))
+                Esperar_Recursos(espera_ms);
+            continue; // or the client went away
+        }
+        if (espera_ms > 0) {
+            Registrar_Log("conexões aceitas de novo");
+            espera_ms = 0;
+        }
         timeval tv{opcoes_.tempo_ocioso_ms / 1000, (opcoes_.tempo_ocioso_ms % 1000) * 1000};
         ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
         const std::string nome = Nome_Par(par);
 
         std::lock_guard trava(mutex_);
-        if (!Abrir_Vaga()) {
-            Registrar_Log(nome + ": clientes demais, conexão recusada");
-            ::close(fd);
-            continue;
-        }
         auto c = std::make_unique<Conexao>();
         c->fd = fd;
         try {

@@ -1,8 +1,10 @@
 #pragma once
 // The reception server: listens, serves each client on its own thread, stops on request.
-// When every client slot is taken, a new connection takes the place of the one that has
-// waited longest for its first header, or else of the one receiving slowest (bytes per
-// second since it came); only when all are being judged is the new one refused.
+// When every client slot is taken, a waiting connection takes the place of one that does not
+// keep the protocol's pace: the one that has waited longest (over a second) for its first
+// header, else the one silent longest past the client's pause since its last whole block or
+// reply. A client that keeps the pace is never dropped: while all do (or are being judged),
+// new connections wait in the listen queue, in their order of arrival.
 #include "engine/platform/Descritor.h"
 #include "tools/servidor/Opcoes.h"
 #include "tools/servidor/Registro.h"
@@ -46,9 +48,15 @@ private:
         bool expulsa = false;
     };
     void Recolher(bool todas);
-    // Makes room for one more connection; false when none can be dropped. Holds mutex_.
+    // Makes room for one more connection, dropping one when all slots are taken; false when
+    // none may be dropped. Holds mutex_.
     bool Abrir_Vaga();
     void Atender_Conexao(Conexao *c, const std::string &nome);
+    // A pause, doubled each time up to a second, while accept() finds no descriptor or memory;
+    // Parar ends it.
+    void Esperar_Recursos(int &espera_ms);
+    // Waits `ms`, or less when Parar is called.
+    void Pausar(int ms);
 
     Opcoes opcoes_;
     Registro registro_;

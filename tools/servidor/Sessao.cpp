@@ -1,6 +1,7 @@
 #include "tools/servidor/Sessao.h"
 
 #include "tools/servidor/Declaracao.h"
+#include "tools/servidor/Espaco_Envios.h"
 #include "engine/platform/Descritor.h"
 #include "tools/servidor/Fim_Zip.h"
 #include "tools/servidor/Log.h"
@@ -8,12 +9,15 @@
 #include "tools/servidor/Registro.h"
 #include "tools/servidor/Temporario.h"
 
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <semaphore>
 #include <thread>
 
@@ -56,25 +60,53 @@ Leitura Ler_Algo(int fd, std::string &destino, size_t n, int ms)
 }
 
 // Appends exactly `n` bytes unless the client closes, fails or `prazo` passes first.
-Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point prazo, Progresso &p)
+Leitura Ler_Ate(int fd, std::string &destino, size_t n, Relogio::time_point prazo)
 {
     const size_t alvo = destino.size() + n;
     while (destino.size() < alvo) {
-        const size_t antes = destino.size();
         const Leitura e = Ler_Algo(fd, destino, alvo - destino.size(), Ms_Ate(prazo));
-        p.bytes += destino.size() - antes;
         if (e != Leitura::Completa)
             return e;
     }
     return Leitura::Completa;
 }
 
-// One upload as received so far; its archive bytes wait in a temporary file.
+// One upload as received so far; its archive bytes wait in a temporary file, counted in the
+// share of the uploads in progress.
 struct Envio {
+    Envio(Espaco_Envios &espaco, int fd) : espaco_(espaco), fd_(fd) {}
+
+    // The upload's part of the share, taken with its first block: a connection that sends
+    // none holds nothing.
+    Reserva_Envio &Reserva()
+    {
+        if (!reserva_)
+            reserva_.emplace(espaco_, [fd = fd_] { ::shutdown(fd, SHUT_RDWR); });
+        return *reserva_;
+    }
+    bool Descartada() const { return reserva_ && reserva_->Descartada(); }
+
+private:
+    Espaco_Envios &espaco_;
+    int fd_;
+    std::optional<Reserva_Envio> reserva_; // outlives the file, which gives its bytes back to it
+
+public:
     Montagem montagem;
     std::unique_ptr<Arquivo_Temporario> arquivo;
     Fim_Zip fim;
     bool sem_espaco = false; // a block found no room: the upload will be answered "8"
+
+    // Ready for the connection's next upload.
+    void Recomecar()
+    {
+        arquivo.reset();
+        montagem = Montagem();
+        fim = Fim_Zip();
+        sem_espaco = false;
+        if (reserva_)
+            reserva_->Julgando(false);
+    }
 
     void Guardar(std::string_view dados)
     {
@@ -87,7 +119,7 @@ struct Envio {
 // The last block has no length. It ends at 1000 bytes or with the archive's end record; while
 // the archive's own records announce bytes still to come, they are waited for up to the
 // block's deadline; when they cannot tell (not a zip, sizes after the data), after a quiet time.
-Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point prazo, Progresso &p)
+Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point prazo)
 {
     size_t lidos = 0;
     while (lidos < Tamanho_Bloco) {
@@ -106,7 +138,6 @@ Leitura Ler_Ultimo_Bloco(int fd, Envio &e, const Opcoes &o, Relogio::time_point 
             break; // judged as it stands
         if (l != Leitura::Completa)
             return l;
-        p.bytes += dados.size();
         e.Guardar(dados);
         lidos += dados.size();
     }
@@ -161,6 +192,10 @@ std::string Resposta_Ultimo_Bloco(const Envio &e, const Opcoes &o, Registro &r, 
         nota = "já entregue com o código " + std::to_string(antes->codigo);
         return Resposta_Recibo('7', antes->codigo, antes->data_hora);
     }
+    if (!declaracao->gravada) {
+        nota = erro;
+        return Resposta_Descompactacao;
+    }
     std::string recusa = Julgar_Competencia(o.competencia, tipo, declaracao->inicio);
     if (!recusa.empty()) {
         nota = "competência recusada (" + Competencia_Declaracao(declaracao->inicio) + ")";
@@ -181,10 +216,18 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
     if (o.aceite_lento_ms > 0)
         Pausa_Ms(o.aceite_lento_ms);
     const auto fim_conexao = Relogio::now() + std::chrono::milliseconds(o.tempo_conexao_ms);
-    Envio e;
+    Envio e(r.Envios(), fd);
+    auto descartado = [&] {
+        return "envio descartado após o bloco " + std::to_string(e.montagem.Recebidos()) +
+               ": os envios em curso chegaram à sua cota e este era o maior";
+    };
     for (;;) {
         std::string cabecalho;
-        Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao), p);
+        Leitura l = Ler_Ate(fd, cabecalho, Tamanho_Cabecalho, Prazo(o.tempo_ocioso_ms, fim_conexao));
+        if (l != Leitura::Completa && e.Descartada()) {
+            log(descartado());
+            return Fim_Sessao::Fechar;
+        }
         if (l == Leitura::Fechada && cabecalho.empty() && e.montagem.Recebidos() == 0)
             return Fim_Sessao::Fechar; // a client that leaves between uploads
         if (l == Leitura::Fechada && cabecalho.empty()) {
@@ -203,19 +246,21 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         p.fase = Progresso::Enviando;
         if (!e.arquivo)
-            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), r.Cota());
+            e.arquivo = std::make_unique<Arquivo_Temporario>(r.Pasta_Temporaria(), e.Reserva());
         const auto prazo_bloco = Prazo(o.tempo_ocioso_ms, fim_conexao);
         if (e.montagem.Ultimo()) {
-            l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco, p);
+            l = Ler_Ultimo_Bloco(fd, e, o, prazo_bloco);
         } else {
             std::string dados;
-            l = Ler_Ate(fd, dados, Tamanho_Bloco, prazo_bloco, p);
+            l = Ler_Ate(fd, dados, Tamanho_Bloco, prazo_bloco);
             e.Guardar(dados);
         }
         if (l != Leitura::Completa) {
-            log("bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
+            log(e.Descartada() ? descartado()
+                                       : "bloco " + std::to_string(c->bloco) + " incompleto, conexão descartada: " + Motivo(l));
             return Fim_Sessao::Fechar;
         }
+        p.Avancou();
         if (c->bloco == o.reset_apos) {
             log("reset após o bloco " + std::to_string(c->bloco));
             return Fim_Sessao::Resetar;
@@ -232,6 +277,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
 
         std::string nota, resposta;
         p.fase = Progresso::Julgando;
+        e.Reserva().Julgando(true);
         try {
             resposta = Resposta_Ultimo_Bloco(e, o, r, std::time(nullptr), nota);
         } catch (const std::exception &x) {
@@ -240,7 +286,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         log(c->nome + " (" + std::to_string(c->total) + " blocos): " + nota);
         p.fase = Progresso::Enviando;
-        e = Envio();
+        e.Recomecar();
         if (o.sem_resposta) {
             // Keep the client waiting (it asks its user whether to go on) until it gives up.
             std::string descarte;
@@ -257,6 +303,7 @@ Fim_Sessao Atender(int fd, const Opcoes &o, Registro &r, const std::string &par,
         }
         if (!sistema::Enviar_Tudo(fd, resposta))
             return Fim_Sessao::Fechar;
+        p.Avancou();
     }
 }
 

@@ -4,6 +4,7 @@
 #include "tools/servidor/Opcoes.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -13,9 +14,17 @@ class Registro;
 
 // What the server sees of a connection when it must choose one to drop.
 struct Progresso {
+    using Relogio = std::chrono::steady_clock;
     enum Fase : int { Sem_Cabecalho, Enviando, Julgando };
     std::atomic<int> fase{Sem_Cabecalho}; // Sem_Cabecalho until a first header is complete
-    std::atomic<uint64_t> bytes{0};       // received so far
+
+    // A whole block has arrived, or the last reply has gone.
+    void Avancou() { avanco_ = Relogio::now().time_since_epoch().count(); }
+    // When it last did (at first, when the connection came).
+    Relogio::time_point Ultimo_Avanco() const { return Relogio::time_point(Relogio::duration(avanco_.load())); }
+
+private:
+    std::atomic<Relogio::rep> avanco_{Relogio::now().time_since_epoch().count()};
 };
 
 enum class Fim_Sessao { Fechar, Resetar };

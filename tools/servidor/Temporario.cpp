@@ -20,8 +20,15 @@ std::runtime_error Falha(const std::string &o_que, const std::string &caminho)
 
 } // namespace
 
+void Sincronizar_Pasta(const std::string &pasta)
+{
+    Descritor d(::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (d.Aberto())
+        ::fsync(d.Fd());
+}
+
 Arquivo_Temporario::Arquivo_Temporario(const std::string &pasta, Cota &cota)
-    : caminho_((std::filesystem::path(pasta) / "XXXXXX").string()), cota_(cota)
+    : caminho_((std::filesystem::path(pasta) / (std::string(Prefixo_Proprio) + "XXXXXX")).string()), cota_(cota)
 {
     fd_ = Descritor(::mkostemp(caminho_.data(), O_CLOEXEC));
     if (!fd_.Aberto())
@@ -65,10 +72,7 @@ void Arquivo_Temporario::Guardar(const std::string &destino)
         throw Falha("não foi possível guardar", destino);
     guardado_ = true;
     caminho_ = destino;
-    const std::string pasta = std::filesystem::path(destino).parent_path().string();
-    Descritor d(::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (d.Aberto())
-        ::fsync(d.Fd()); // the new name survives a power cut too
+    Sincronizar_Pasta(std::filesystem::path(destino).parent_path().string());
 }
 
 } // namespace servidor

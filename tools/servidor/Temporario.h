@@ -13,9 +13,16 @@ namespace servidor {
 
 using sistema::Descritor;
 
+// The start of every name the server makes in its data folder's "tmp" and, for a declaration
+// not yet committed, "declaracoes": the start-up sweep touches no other name.
+constexpr const char *Prefixo_Proprio = "zelta-servidor-";
+
+// Makes the names of `pasta`'s entries survive a power cut.
+void Sincronizar_Pasta(const std::string &pasta);
+
 class Arquivo_Temporario {
 public:
-    // A new empty file in `pasta`. Throws std::runtime_error when it cannot be made.
+    // A new empty file in `pasta`, named with Prefixo_Proprio. Throws std::runtime_error when it cannot be made.
     Arquivo_Temporario(const std::string &pasta, Cota &cota);
     ~Arquivo_Temporario();
     Arquivo_Temporario(const Arquivo_Temporario &) = delete;

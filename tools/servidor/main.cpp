@@ -20,6 +20,7 @@ int main(int argc, char **argv)
         std::fputs(servidor::Texto_Ajuda().c_str(), stdout);
         return 0;
     }
+    servidor::Limitar_Log(opcoes->log_maximo);
     // Interrupt and terminate are taken by one thread that stops the server cleanly.
     sigset_t sinais;
     sigemptyset(&sinais);

@@ -1,6 +1,7 @@
 #pragma once
-// The real zelta-servidor run as a child process for the benchmarks: its port, and its
-// resident memory read from /proc.
+// The real zelta-servidor run as a child process for tests and benchmarks: its port, its
+// resident memory and CPU time read from /proc. The environment variable ZELTA_SERVIDOR_BIN
+// names another executable (an older build, to compare).
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -11,15 +12,18 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 class Processo_Servidor {
 public:
-    // Starts the server on a free loopback port with `args`; its log goes to `log`.
-    Processo_Servidor(std::vector<std::string> args, const std::string &log)
+    // Starts the server on a free loopback port with `args`; its log goes to `log`. With
+    // `descritores` > 0 it may open only that many file descriptors.
+    Processo_Servidor(std::vector<std::string> args, const std::string &log, rlim_t descritores = 0)
     {
-        args.insert(args.begin(), {ZELTA_SERVIDOR_BIN, "--porta", "0"});
+        const char *outro = std::getenv("ZELTA_SERVIDOR_BIN");
+        args.insert(args.begin(), {outro && *outro ? outro : ZELTA_SERVIDOR_BIN, "--porta", "0"});
         int saida[2];
         if (::pipe(saida) < 0)
             throw std::runtime_error("pipe");
@@ -28,6 +32,10 @@ public:
             ::dup2(saida[1], 1);
             const int l = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(l, 2);
+            if (descritores > 0) {
+                const rlimit r{descritores, descritores};
+                ::setrlimit(RLIMIT_NOFILE, &r);
+            }
             std::vector<char *> argv;
             for (auto &a : args)
                 argv.push_back(a.data());
@@ -62,6 +70,22 @@ public:
             }
         }
         return -1;
+    }
+
+    // User plus system CPU time so far, in seconds.
+    double Cpu_Segundos() const
+    {
+        std::ifstream f("/proc/" + std::to_string(pid_) + "/stat");
+        std::string campo;
+        std::getline(f, campo, ')'); // the command name may hold blanks
+        unsigned long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && f >> campo; ++i) {
+            if (i == 14)
+                utime = std::stoull(campo);
+            if (i == 15)
+                stime = std::stoull(campo);
+        }
+        return double(utime + stime) / double(::sysconf(_SC_CLK_TCK));
     }
 
     uint16_t porta = 0;
