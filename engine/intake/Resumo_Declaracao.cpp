@@ -48,6 +48,13 @@ std::string Texto_Tipo(const Resumo_Declaracao &r)
     return r.tipo_arquivo == 2 ? "ACERTO" : "ZELTA";
 }
 
+std::string Aviso_Nome(const std::string &nome)
+{
+    if (nome.size() <= Maior_Nome_Transmissivel)
+        return {};
+    return "nome com mais de " + std::to_string(Maior_Nome_Transmissivel) + " caracteres";
+}
+
 std::string Texto_Validacao(Estado_Validacao e)
 {
     switch (e) {

@@ -2,8 +2,12 @@
 // What a declaration file holds, in a few words for the person about to deliver it: whose file
 // it is, of which month, of which kind, how many movements, and whether its validation mark holds.
 // Read with the same streaming pass as the checks before a delivery; no windows.
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+// The block header holds a file name of up to this many characters (Windows-1252 bytes).
+constexpr std::size_t Maior_Nome_Transmissivel = 12;
 
 enum class Estado_Validacao {
     Validado,      // the mark matches the file
@@ -29,3 +33,5 @@ Resumo_Declaracao Ler_Resumo(const std::string &caminho);
 std::string Texto_Competencia(const Resumo_Declaracao &r);  // "Dezembro de 2026", or "13/2026"
 std::string Texto_Tipo(const Resumo_Declaracao &r);         // "ZELTA" or "ACERTO"
 std::string Texto_Validacao(Estado_Validacao e);            // "validado", ...
+// Empty when a file of this name (Windows-1252 bytes, as listed) can be delivered, else why not.
+std::string Aviso_Nome(const std::string &nome);

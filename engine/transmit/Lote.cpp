@@ -10,6 +10,7 @@
 #include "engine/transmit/Relogio.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <mutex>
 #include <thread>
@@ -169,6 +170,21 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     avisos(fim);
 }
 
+// A delivery that did not go: the server's or the checks' refusal, the user's stop, or a failure
+// (connection, packing, a run-time error) with its reason.
+QString Texto_Recusa(const QString &mensagem)
+{
+    static const QRegularExpression numerada(QStringLiteral("^(\\d\\d) - "));
+    const QRegularExpressionMatch m = numerada.match(mensagem);
+    if (!m.hasMatch())
+        return QStringLiteral("Falhou: ") + QString(mensagem).replace(QChar(13), QChar(' '));
+    const int numero = m.captured(1).toInt();
+    if (numero == 6)
+        return QStringLiteral("Interrompido (mensagem 06)");
+    if (numero >= 9 && numero <= 13)
+        return QStringLiteral("Falhou (mensagem %1)").arg(m.captured(1));
+    return QStringLiteral("Recusado (mensagem %1)").arg(m.captured(1));
+}
 } // namespace
 
 Ajustes_Lote Ajustes_Lote_Padrao()
@@ -223,7 +239,7 @@ QString Texto_Resultado(const Resultado_Entrega &r)
     switch (r.situacao) {
     case Situacao_Entrega::Aceita: return QStringLiteral("Aceito, código ") + De_1252(r.codigo);
     case Situacao_Entrega::Ja_Entregue: return QStringLiteral("Já transmitido, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Recusada: return QString(r.mensagem).replace(QChar(13), QChar(' '));
+    case Situacao_Entrega::Recusada: return Texto_Recusa(r.mensagem);
     case Situacao_Entrega::Na_Fila: break;
     }
     return QStringLiteral("Não transmitido (interrompido)");

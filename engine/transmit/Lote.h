@@ -65,7 +65,8 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
                                                const std::function<void(const Evento_Entrega &)> &aviso,
                                                const std::atomic<bool> &parar);
 
-// The result as a list shows it: the code, or the message that ended the delivery (on one line).
+// The outcome in a few words: accepted or delivered before with the code, refused or stopped with
+// the message's number, failed with the reason; never a question.
 QString Texto_Resultado(const Resultado_Entrega &r);
 
 // Whether every file ended accepted or delivered before.

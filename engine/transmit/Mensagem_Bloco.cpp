@@ -1,5 +1,6 @@
 #include "engine/transmit/Mensagem_Bloco.h"
 
+#include "engine/intake/Resumo_Declaracao.h"
 #include "engine/platform/Erro_Execucao.h"
 
 #include <cerrno>
@@ -8,14 +9,14 @@
 std::string Montar_Mensagem_Bloco(int tipo_arquivo, std::string_view nome, int bloco, int total,
                                   std::string_view dados)
 {
-    if (nome.size() > 12)
+    if (nome.size() > Maior_Nome_Transmissivel)
         throw Erro_Execucao(Erro::Argumento_Invalido, Descricao_Sistema(EINVAL));
     char numeros[12];
     std::snprintf(numeros, sizeof numeros, "%05d%05d", bloco, total);
     std::string m;
     m.reserve(Tamanho_Cabecalho_Bloco + dados.size());
     m.push_back(static_cast<char>('0' + tipo_arquivo));
-    m.append(12 - nome.size(), ' ');
+    m.append(Maior_Nome_Transmissivel - nome.size(), ' ');
     m.append(nome);
     m.append(numeros, 10);
     m.append(dados);

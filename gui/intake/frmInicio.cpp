@@ -261,15 +261,29 @@ void frmInicio::Mostrar_Resumo(const Resumo_Lido &lido)
     if (lido.pedido != Pedido_Resumo_)
         return; // another file was chosen meanwhile
     if (!lido.resumo) {
+        Destacar_Resumo(true);
         lblResumo->setText(De_1252(lido.falha));
         return;
     }
     const Resumo_Declaracao &r = *lido.resumo;
     const QString movimentos = r.movimentos == 1 ? QStringLiteral("1 movimento")
                                                  : QStringLiteral("%1 movimentos").arg(r.movimentos);
+    // A name the block header cannot hold is said first: the file cannot go until renamed.
+    const std::string aviso = Aviso_Nome(Para_1252(filList->List(filList->ListIndex())));
+    Destacar_Resumo(!aviso.empty() || r.validacao != Estado_Validacao::Validado);
     lblResumo->setText(De_1252(r.razao_social) + u'\n' + De_1252(r.identificador) + QStringLiteral("  ")
                        + De_1252(Texto_Competencia(r)) + u'\n' + De_1252(Texto_Tipo(r)) + QStringLiteral(" - ")
-                       + movimentos + u'\n' + De_1252(Texto_Validacao(r.validacao)));
+                       + movimentos + u'\n' + De_1252(aviso.empty() ? Texto_Validacao(r.validacao) : aviso));
+}
+
+// A file that cannot be delivered as it is reads in dark red, and says so to a screen reader.
+void frmInicio::Destacar_Resumo(bool sim)
+{
+    QPalette p = lblResumo->palette();
+    p.setColor(QPalette::WindowText, sim ? QColor(0xB0, 0, 0) : palette().color(QPalette::WindowText));
+    lblResumo->setPalette(p);
+    lblResumo->setAccessibleDescription(sim ? QStringLiteral("Conteúdo do arquivo - atenção")
+                                            : QStringLiteral("Conteúdo do arquivo"));
 }
 
 bool frmInicio::eventFilter(QObject *objeto, QEvent *evento)

@@ -84,6 +84,7 @@ private:
     void cmdSair_Click();
     void filList_Selecao();
     void Mostrar_Resumo(const Resumo_Lido &lido);
+    void Destacar_Resumo(bool sim);
 
     bool Em_Transmissao_ = false;
     friend class frmInicio_Janela; // sets the receipt state

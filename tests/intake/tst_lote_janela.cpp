@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -54,10 +55,14 @@ private slots:
         j.Ajustes_.paralelas = 2;
         j.Ajustes_.novo_relogio = [](Socketout &conexao) { return std::make_unique<Relogio_Rapido>(&conexao); };
         j.show();
+        QSignalSpy lida(&j, &frmLote::Pasta_Lida);
         j.Abrir_Pasta(declaracoes.path());
+        // The names at once, each file's reading as it comes.
+        QCOMPARE(j.grdArquivos->rowCount(), 3);
+        QVERIFY(lida.wait(20000));
+        QVERIFY(!j.Lendo_Pasta());
 
         // The reading of each file; only the validated ones come ticked.
-        QCOMPARE(j.grdArquivos->rowCount(), 3);
         QCOMPARE(Celula(j, 0, frmLote::Arquivo), QString("A.MOV"));
         QCOMPARE(Celula(j, 0, frmLote::Identificador), QString("11.222.333/0001-81"));
         QCOMPARE(Celula(j, 0, frmLote::Empresa), QString("EMPRESA A"));
@@ -108,10 +113,43 @@ private slots:
         r.responder(Resposta::Sim);
         j.cmdTransmitir->click();
         QVERIFY(fim.wait(60000));
-        QCOMPARE(Celula(j, 2, frmLote::Resultado), Mensagem_15);
+        QCOMPARE(Celula(j, 2, frmLote::Resultado), QString("Recusado (mensagem 15)"));
+        QCOMPARE(j.grdArquivos->item(2, frmLote::Resultado)->toolTip(), Mensagem_15);
+        QCOMPARE(Celula(j, 2, frmLote::Andamento), QString("Não entregue"));
+        QCOMPARE(j.lblSituacao->text(), QString("2 de 3 arquivo(s) entregue(s)"));
         QVERIFY(Celula(j, 0, frmLote::Resultado).startsWith("Já transmitido, código "));
         QCOMPARE(Ler_Historico().total, 2);
         QDir::setCurrent(anterior);
+    }
+
+    void nome_longo_nao_vem_marcado_e_outra_pasta_para_a_leitura()
+    {
+        QTemporaryDir uma, outra;
+        Gerar(uma.path(), "NOME_LONGO_1.MOV", "EMPRESA L"); // 16 characters: the block header holds 12
+        Gerar(uma.path(), "CURTO.MOV", "EMPRESA C");
+        for (int i = 0; i < 3; ++i)
+            Gerar(outra.path(), "O" + std::to_string(i) + ".MOV", "EMPRESA O");
+        frmLote j;
+        QCOMPARE(j.spnParalelas->value(), 4);
+        QSignalSpy lida(&j, &frmLote::Pasta_Lida);
+        j.Abrir_Pasta(uma.path());
+        QVERIFY(lida.wait(20000));
+        const int longo = Celula(j, 0, frmLote::Arquivo) == "NOME_LONGO_1.MOV" ? 0 : 1;
+        QCOMPARE(Celula(j, longo, frmLote::Validacao), QString("nome com mais de 12 caracteres"));
+        QCOMPARE(j.grdArquivos->item(longo, frmLote::Arquivo)->checkState(), Qt::Unchecked);
+        QCOMPARE(j.grdArquivos->item(1 - longo, frmLote::Arquivo)->checkState(), Qt::Checked);
+
+        // Another folder while one is being read: only the new folder's rows, each read once.
+        j.Abrir_Pasta(uma.path());
+        j.Abrir_Pasta(outra.path());
+        QVERIFY(lida.wait(20000));
+        QTest::qWait(50); // anything the first reading queued has arrived by now
+        QCOMPARE(j.grdArquivos->rowCount(), 3);
+        for (int l = 0; l < 3; ++l) {
+            QCOMPARE(Celula(j, l, frmLote::Empresa), QString("EMPRESA O"));
+            QCOMPARE(Celula(j, l, frmLote::Validacao), QString("validado"));
+        }
+        QCOMPARE(lida.count(), 2);
     }
 };
 

@@ -222,6 +222,22 @@ private slots:
 
     // Choosing a file shows what it holds where the address box would be; the first Down arrow
     // chooses the first file; the summary gives way to the progress box once the command runs.
+    void nome_longo_dito_no_resumo()
+    {
+        Gerar_Arquivo(Declaracao_Padrao("DECLARACAO_LONGA.MOV"));
+        frmInicio f;
+        f.show();
+        QVERIFY(f.dirList->setPath(pasta_.path()));
+        for (int i = 0; i < f.filList->ListCount(); ++i)
+            if (f.filList->List(i) == "DECLARACAO_LONGA.MOV")
+                f.filList->setListIndex(i);
+        QTRY_VERIFY(f.lblResumo->text().endsWith("\nnome com mais de 12 caracteres"));
+        QCOMPARE(f.lblResumo->accessibleDescription(), QString("Conteúdo do arquivo - atenção"));
+        f.filList->setListIndex(f.filList->List(0) == "ENTREGA.MOV" ? 0 : 1);
+        QTRY_VERIFY(f.lblResumo->text().endsWith("\nvalidado"));
+        QCOMPARE(f.lblResumo->accessibleDescription(), QString("Conteúdo do arquivo"));
+    }
+
     void escolha_mostra_o_conteudo()
     {
         Opcoes_Geracao o = Declaracao_Padrao("CEI.MOV");

@@ -122,8 +122,8 @@ private slots:
         QCOMPARE(f.status, 1);
         QVERIFY(f.saida.contains("\nA.MOV: 08 - Este arquivo já foi transmitido anteriormente. Com o Código"));
         QVERIFY(f.saida.contains("Deseja reimprimir o recibo? [Não]\n"));
-        QVERIFY(f.saida.contains(QRegularExpression(
-            "\nNV.MOV +EMPRESA NV +03/2024 +15 - O arquivo escolhido para transmissão ainda não foi validado")));
+        QVERIFY(f.saida.contains("\nNV.MOV: 15 - O arquivo escolhido para transmissão ainda não foi validado"));
+        QVERIFY(f.saida.contains(QRegularExpression("\nNV.MOV +EMPRESA NV +03/2024 +Recusado \\(mensagem 15\\)\n")));
         QVERIFY(f.saida.contains(QRegularExpression("\nA.MOV +EMPRESA A +03/2024 +Já transmitido, código \\d{8}\n")));
         QCOMPARE(Ler_Historico().total, 2);
 

@@ -94,6 +94,8 @@ private slots:
         QCOMPARE(r[0].situacao, Situacao_Entrega::Aceita);
         QCOMPARE(r[1].situacao, Situacao_Entrega::Recusada);
         QCOMPARE(r[1].mensagem, Mensagem_15);
+        QCOMPARE(Texto_Resultado(r[1]), QString("Recusado (mensagem 15)"));
+        QVERIFY(Texto_Resultado(r[0]).startsWith("Aceito, código "));
         QCOMPARE(r[2].situacao, Situacao_Entrega::Aceita); // the batch went on after the refusal
         QVERIFY(!Lote_Bem_Sucedido(r));
 
@@ -181,6 +183,7 @@ private slots:
         QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
         QCOMPARE(ev.Mensagens(0), (QStringList{Mensagem::Demora_05, Mensagem::Demora_05, Mensagem::Demora_05,
                                                Mensagem::Abortada_06}));
+        QCOMPARE(Texto_Resultado(r[0]), QString("Interrompido (mensagem 06)"));
         std::vector<Resposta> respostas;
         for (const Evento_Entrega &e : ev.eventos)
             if (e.tipo == Evento_Entrega::Mensagem && e.texto == Mensagem::Demora_05)
@@ -198,12 +201,14 @@ private slots:
         QVERIFY2(r[0].mensagem.startsWith("12 - "), qPrintable(r[0].mensagem));
         QVERIFY(r[1].mensagem.startsWith("12 - "));
         QCOMPARE(r[1].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(Texto_Resultado(r[0]), QString("Falhou (mensagem 12)"));
 
         servidor::Opcoes reset;
         reset.reset_apos = 1;
         Servidor_Local sr(reset);
         const auto nome_longo = Lote({"ABCDEFGHI.MOV"}, Ajustes(sr.porta));
         QVERIFY(nome_longo[0].mensagem.startsWith("Erro não tratado: 5  -  "));
+        QVERIFY(Texto_Resultado(nome_longo[0]).startsWith("Falhou: Erro não tratado: 5  -  "));
         QVERIFY(!Historico_Existe());
     }
 
