@@ -1,5 +1,6 @@
 #include "engine/intake/Leitor_Resumo.h"
 
+#include "engine/intake/Verificacao.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Texto1252.h"
 
@@ -17,6 +18,7 @@ Leitor_Resumo::~Leitor_Resumo()
         std::lock_guard<std::mutex> l(mutex_);
         parar_ = true;
     }
+    interromper_ = true;
     sinal_.notify_one();
     trabalhador_.join();
 }
@@ -48,7 +50,9 @@ void Leitor_Resumo::Trabalhar()
             lido.pedido = ultimo_;
         }
         try {
-            lido.resumo = Ler_Resumo(caminho);
+            lido.resumo = Ler_Resumo(caminho, &interromper_);
+        } catch (const Leitura_Interrompida &) {
+            return; // the owner is going away
         } catch (const Erro_Execucao &e) {
             lido.falha = Para_1252(e.descricao);
         } catch (const std::bad_alloc &) {

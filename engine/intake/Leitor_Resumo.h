@@ -3,6 +3,7 @@
 // asked. Only the newest request counts: one that is waiting is replaced by the next.
 #include "engine/intake/Resumo_Declaracao.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -21,7 +22,7 @@ class Leitor_Resumo {
 public:
     // `entregar` runs on the worker thread, once per request read.
     explicit Leitor_Resumo(std::function<void(const Resumo_Lido &)> entregar);
-    ~Leitor_Resumo(); // waits for the reading under way, drops what is waiting
+    ~Leitor_Resumo(); // stops the reading under way, drops what is waiting
     Leitor_Resumo(const Leitor_Resumo &) = delete;
     Leitor_Resumo &operator=(const Leitor_Resumo &) = delete;
 
@@ -37,5 +38,6 @@ private:
     std::optional<std::string> pendente_;
     uint64_t ultimo_ = 0;
     bool parar_ = false;
+    std::atomic<bool> interromper_{false}; // ends the reading under way
     std::thread trabalhador_; // last: starts once the rest is ready
 };

@@ -1,6 +1,7 @@
 #include "engine/intake/Resumo_Declaracao.h"
 
 #include "engine/intake/Verificacao.h"
+#include "engine/platform/Arquivos.h"
 #include "engine/receipt/Registro_Recibo.h"
 
 #include <cstdio>
@@ -13,10 +14,10 @@ int Numero(const std::string &texto)
 }
 } // namespace
 
-Resumo_Declaracao Ler_Resumo(const std::string &caminho)
+Resumo_Declaracao Ler_Resumo(const std::string &caminho, const std::atomic<bool> *parar)
 {
     Dados_Declaracao d;
-    const Resultado_Verificacao r = Verificar_Declaracao(caminho, d);
+    const Resultado_Verificacao r = Verificar_Declaracao(Abrir_Arquivo_Comum(caminho), d, parar);
     Resumo_Declaracao s;
     s.identificador = Identificador_Para_Exibir(d.Tipo_Identificador, d.Identificador);
     s.razao_social = d.Razao_Social;

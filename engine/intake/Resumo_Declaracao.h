@@ -2,6 +2,7 @@
 // What a declaration file holds, in a few words for the person about to deliver it: whose file
 // it is, of which month, of which kind, how many movements, and whether its validation mark holds.
 // Read with the same streaming pass as the checks before a delivery; no windows.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -26,8 +27,8 @@ struct Resumo_Declaracao {
 };
 
 // Reads the file at `caminho` (file-system bytes). Throws Erro_Execucao when it cannot be read,
-// exactly as the checks before a delivery would.
-Resumo_Declaracao Ler_Resumo(const std::string &caminho);
+// exactly as the checks before a delivery would, and Leitura_Interrompida once `parar` is true.
+Resumo_Declaracao Ler_Resumo(const std::string &caminho, const std::atomic<bool> *parar = nullptr);
 
 // Windows-1252 texts for showing a summary.
 std::string Texto_Competencia(const Resumo_Declaracao &r);  // "Dezembro de 2026", or "13/2026"

@@ -130,7 +130,8 @@ Resultado_Verificacao Verificar_Declaracao(const std::string &caminho, Dados_Dec
     return Verificar_Declaracao(Abrir_Arquivo_Comum(caminho), d);
 }
 
-Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dados_Declaracao &d)
+Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dados_Declaracao &d,
+                                           const std::atomic<bool> *parar)
 {
     d.Valor_Integridade = 0;
     d.Marca_Validacao = 0;
@@ -141,6 +142,8 @@ Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dad
     Leitor_Linhas leitor(aberto);
     Linha_Lida lida;
     while (leitor.Proxima(lida)) {
+        if (parar && parar->load(std::memory_order_relaxed))
+            throw Leitura_Interrompida();
         Somar(contador, 1);
         std::string_view linha = lida.texto;
         if (lida.ultima) {

@@ -5,6 +5,7 @@
 #include "engine/receipt/Dados_Declaracao.h"
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -22,4 +23,7 @@ std::string Caminho_Declaracao(const std::string &pasta, const std::string &nome
 // failures (unreadable, empty, a line over 32767 bytes, counter overflow), which are not refusals.
 Resultado_Verificacao Verificar_Declaracao(const std::string &caminho, Dados_Declaracao &d);
 // The same pass over a file the caller opened, read from its current position to its end.
-Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dados_Declaracao &d);
+// When `parar` becomes true the pass ends early by throwing Leitura_Interrompida.
+Resultado_Verificacao Verificar_Declaracao(const sistema::Descritor &aberto, Dados_Declaracao &d,
+                                           const std::atomic<bool> *parar = nullptr);
+struct Leitura_Interrompida {};

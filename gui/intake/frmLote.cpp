@@ -3,6 +3,7 @@
 #include "gui/cis/CIS_000.h"
 #include "engine/intake/Padrao_Arquivos.h"
 #include "engine/intake/Resumo_Declaracao.h"
+#include "engine/intake/Verificacao.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Texto1252.h"
 #include "engine/print/Recibo_Pdf.h"
@@ -178,7 +179,9 @@ void frmLote::Abrir_Pasta(const QString &pasta)
         for (size_t i = 0; i < caminhos.size() && !parar_leitura_; ++i) {
             Resumo_Lido lido;
             try {
-                lido.resumo = Ler_Resumo(caminhos[i]);
+                lido.resumo = Ler_Resumo(caminhos[i], &parar_leitura_);
+            } catch (const Leitura_Interrompida &) {
+                break;
             } catch (const Erro_Execucao &e) {
                 lido.falha = Para_1252(e.descricao);
             }

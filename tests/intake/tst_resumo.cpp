@@ -2,6 +2,7 @@
 // how many movements, and whether the validation mark holds.
 #include "engine/intake/Leitor_Resumo.h"
 #include "engine/intake/Resumo_Declaracao.h"
+#include "engine/intake/Verificacao.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "tests/common/Declaracao_Teste.h"
 
@@ -77,6 +78,19 @@ private slots:
         r.ano = 2026;
         QCOMPARE(Texto_Competencia(r), std::string("13/2026"));
         QVERIFY_THROWS_EXCEPTION(Erro_Execucao, Ler_Resumo(Caminho("NADA.MOV")));
+    }
+
+    // A reading asked to stop ends before the file's end; one never asked reads it all; the
+    // name-length notice follows the block header's 12 places.
+    void leitura_interrompida_e_nome_longo()
+    {
+        const std::string caminho = Caminho("PARAR.MOV");
+        Gravar_Declaracao(caminho);
+        const std::atomic<bool> parar{true}, seguir{false};
+        QVERIFY_THROWS_EXCEPTION(Leitura_Interrompida, Ler_Resumo(caminho, &parar));
+        QCOMPARE(Ler_Resumo(caminho, &seguir).movimentos, 3);
+        QCOMPARE(Aviso_Nome("ABCDEFGH.MOV"), std::string());
+        QCOMPARE(Aviso_Nome("ABCDEFGHI.MOV"), std::string("nome com mais de 12 caracteres"));
     }
 
     // Off the caller's thread: each request read is reported with its number, the newest last;
