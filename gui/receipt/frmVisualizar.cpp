@@ -63,6 +63,16 @@ void Posicionar(QLabel *l, const Posicao &p)
     l->setGeometry(x, Twips_Y(p.topo), t.width(), t.height());
 }
 
+// Where a label draws its text's baseline, from its own top: QLabel centres a line vertically
+// unless told otherwise.
+double Linha_Base(const QLabel *l)
+{
+    const QFontMetricsF m(l->font());
+    const QRectF c = l->contentsRect();
+    const double topo = (l->alignment() & Qt::AlignTop) ? c.top() : c.top() + (c.height() - m.height()) / 2;
+    return topo + m.ascent();
+}
+
 QFont Fonte(double pontos)
 {
     QFont f;
@@ -167,6 +177,19 @@ void frmVisualizar::Form_Load()
         Frame1->findChild<QLabel *>(nome)->setText(texto);
     for (const auto &[nome, posicao] : Posicoes())
         Posicionar(Frame1->findChild<QLabel *>(nome), posicao);
+    // A label sized to its caption that shares its design row with a boxed label ("Referência:"
+    // beside "Estabelecimento Autorizado:", a total beside "Transmitido em:") reads on that label's
+    // baseline; the boxed label centres its text lower in its box.
+    for (const auto &[nome, posicao] : Posicoes()) {
+        if (posicao.ajuste == Ajuste::Nenhum)
+            continue;
+        for (const auto &[vizinho, caixa] : Posicoes())
+            if (caixa.ajuste == Ajuste::Nenhum && caixa.topo == posicao.topo) {
+                QLabel *l = Frame1->findChild<QLabel *>(nome);
+                const QLabel *v = Frame1->findChild<QLabel *>(vizinho);
+                l->move(l->x(), v->y() + qRound(Linha_Base(v) - Linha_Base(l)));
+            }
+    }
 }
 
 void frmVisualizar::Mostrar(QWidget *pai)
