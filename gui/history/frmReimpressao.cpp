@@ -10,6 +10,7 @@
 #include "engine/receipt/Registro_Recibo.h"
 #include "gui/receipt/frmVisualizar.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QResizeEvent>
@@ -51,6 +52,20 @@ QString Razao_Social_Reimpressao(const std::string &linha)
 }
 
 namespace {
+// Qt's screen-reader bridge finds a table's column headers through the cell of row 0, so reading
+// a search that found nothing makes Qt warn of invalid indexes on every header. Those warnings
+// say nothing about the program: they are dropped, every other message passes on.
+QtMessageHandler Avisos_Anteriores = nullptr;
+
+void Filtrar_Avisos_Grade_Vazia(QtMsgType tipo, const QMessageLogContext &contexto, const QString &texto)
+{
+    if (tipo == QtWarningMsg && (texto.startsWith(QLatin1String("QAccessibleTable::cellAt: invalid index")) ||
+                                 texto.startsWith(QLatin1String("QAccessibleTable::child: Invalid index"))))
+        return;
+    if (Avisos_Anteriores)
+        Avisos_Anteriores(tipo, contexto, texto);
+}
+
 // Column texts are never cut: a column is at least as wide as its widest text.
 void Ajustar_Colunas(QTableWidget *grade)
 {
@@ -112,6 +127,9 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
         QStringLiteral("Código, identificador, razão social, arquivo ou competência"));
     txtLocalizar->setToolTip(txtLocalizar->accessibleDescription());
     txtLocalizar->setClearButtonEnabled(true);
+    // The clear button is read and hinted by its action's text.
+    if (auto *limpar = txtLocalizar->findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
+        limpar->setText(QStringLiteral("Limpar a busca"));
     Geometria_Twips(txtLocalizar, 3480, 1920, 4080, 288);
     lblLocalizar->setBuddy(txtLocalizar);
     cmdSair = new QPushButton(QStringLiteral("&Voltar"), this);
@@ -149,6 +167,8 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
 
 void frmReimpressao::Configurar_Grade()
 {
+    static const bool filtro = (Avisos_Anteriores = qInstallMessageHandler(Filtrar_Avisos_Grade_Vazia), true);
+    Q_UNUSED(filtro);
     MSFlexGrid1->setColumnCount(6);
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
