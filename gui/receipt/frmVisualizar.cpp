@@ -177,19 +177,10 @@ void frmVisualizar::Form_Load()
         Frame1->findChild<QLabel *>(nome)->setText(texto);
     for (const auto &[nome, posicao] : Posicoes())
         Posicionar(Frame1->findChild<QLabel *>(nome), posicao);
-    // A label sized to its caption that shares its design row with a boxed label ("Referência:"
-    // beside "Estabelecimento Autorizado:", a total beside "Transmitido em:") reads on that label's
-    // baseline; the boxed label centres its text lower in its box.
-    for (const auto &[nome, posicao] : Posicoes()) {
-        if (posicao.ajuste == Ajuste::Nenhum)
-            continue;
-        for (const auto &[vizinho, caixa] : Posicoes())
-            if (caixa.ajuste == Ajuste::Nenhum && caixa.topo == posicao.topo) {
-                QLabel *l = Frame1->findChild<QLabel *>(nome);
-                const QLabel *v = Frame1->findChild<QLabel *>(vizinho);
-                l->move(l->x(), v->y() + qRound(Linha_Base(v) - Linha_Base(l)));
-            }
-    }
+    // "Referência:" reads on the baseline of "Estabelecimento Autorizado:", its neighbour on the
+    // design row, which centres its larger text lower in its box. (The totals keep their even
+    // spacing as a column.)
+    Label9->move(Label9->x(), Label10->y() + qRound(Linha_Base(Label10) - Linha_Base(Label9)));
 }
 
 void frmVisualizar::Mostrar(QWidget *pai)

@@ -111,6 +111,9 @@ private slots:
         // Within a pixel: round letters dip below the line by a size-dependent fraction.
         QVERIFY2(qAbs(base(f.Label9) - base(f.Label10)) <= 1,
                  qPrintable(QString("%1 %2").arg(base(f.Label9)).arg(base(f.Label10))));
+        // The totals stay an evenly spaced column at their design rows.
+        QCOMPARE(f.Label5->y(), Twips_Y(2760));
+        QCOMPARE(f.Label6->y(), Twips_Y(3000));
         // Still on their design row, right edge kept.
         QVERIFY(qAbs(f.Label9->y() - Twips_Y(1320)) <= f.Label10->height());
         QCOMPARE(f.Label9->geometry().right() + 1, Twips_X(6495));
