@@ -21,7 +21,8 @@ function(zelta_test name)
   target_link_libraries(${name} PRIVATE zelta_test_common Qt6::Test ${Z_LIBS})
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZELTA_BUILD_DIR=${CMAKE_BINARY_DIR};ZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+    # Settings the windows keep per user go to the build folder, never to the user's own.
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZELTA_BUILD_DIR=${CMAKE_BINARY_DIR};ZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/configuracao-testes/${name}"
     TIMEOUT 600)
   if(Z_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${Z_LABELS}")

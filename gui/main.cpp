@@ -6,6 +6,7 @@
 
 int main(int argc, char *argv[])
 {
+    Preparar_Datas_Portugues();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZELTA Net"));
     Carregar_Traducao(app);

@@ -4,6 +4,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <algorithm>
 
 using namespace Pagina_Recibo;
 
@@ -27,9 +28,11 @@ double Largura_Media(const QFontMetricsF &m)
     return soma / 1000.0;
 }
 
-double Desenhar_Pagina(QPainter &pintor, const std::vector<Linha> &linhas)
+namespace {
+// Lays the lines out as the printed page does, handing each text with its left end and top to
+// `texto`. Returns the height used.
+template <class Texto> double Percorrer(const QFontMetricsF &m, const std::vector<Linha> &linhas, Texto texto)
 {
-    const QFontMetricsF m(pintor.font(), pintor.device());
     const double w = Largura_Media(m);
     const double altura = m.height();
     double x = 0, y = 0;
@@ -47,9 +50,9 @@ double Desenhar_Pagina(QPainter &pintor, const std::vector<Linha> &linhas)
                 x += item.n * w;
                 break;
             case Item::Texto: {
-                const QString texto = De_1252(item.texto);
-                pintor.drawText(QPointF(x, y + m.ascent()), texto);
-                x += m.horizontalAdvance(texto);
+                const QString s = De_1252(item.texto);
+                texto(x, y, s);
+                x += m.horizontalAdvance(s);
                 break;
             }
             }
@@ -58,4 +61,37 @@ double Desenhar_Pagina(QPainter &pintor, const std::vector<Linha> &linhas)
         y += altura;
     }
     return y;
+}
+} // namespace
+
+double Desenhar_Pagina(QPainter &pintor, const std::vector<Linha> &linhas)
+{
+    const QFontMetricsF m(pintor.font(), pintor.device());
+    return Percorrer(m, linhas, [&](double x, double y, const QString &s) {
+        pintor.drawText(QPointF(x, y + m.ascent()), s);
+    });
+}
+
+double Desenhar_Pagina_Centrada(QPainter &pintor, const std::vector<Linha> &linhas)
+{
+    const QFontMetricsF m(pintor.font(), pintor.device());
+    // The ink's extent: fields are padded with blanks, which a tight rectangle still spans, and
+    // glyphs do not fill their advance.
+    double esquerda = 0, direita = 0;
+    bool primeiro = true;
+    Percorrer(m, linhas, [&](double x, double, const QString &s) {
+        const QString visivel = s.trimmed();
+        if (visivel.isEmpty())
+            return;
+        const double inicio = x + m.horizontalAdvance(s.left(s.indexOf(visivel)));
+        const QRectF tinta = m.tightBoundingRect(visivel).translated(inicio, 0);
+        esquerda = primeiro ? tinta.left() : std::min(esquerda, tinta.left());
+        direita = primeiro ? tinta.right() : std::max(direita, tinta.right());
+        primeiro = false;
+    });
+    pintor.save();
+    pintor.translate((pintor.device()->width() - (direita - esquerda)) / 2 - esquerda, 0);
+    const double usado = Desenhar_Pagina(pintor, linhas);
+    pintor.restore();
+    return usado;
 }

@@ -20,3 +20,7 @@ double Largura_Media(const QFontMetricsF &metricas);
 // Column n begins (n - 1) x Largura_Media; a Tab to a column already passed
 // continues on the next line. Returns the height used, in device units.
 double Desenhar_Pagina(QPainter &pintor, const std::vector<Pagina_Recibo::Linha> &linhas);
+
+// Draws the lines as Desenhar_Pagina does, moved sideways so that the text's extent sits in the
+// middle of the painter's area: same columns, equal margins left and right.
+double Desenhar_Pagina_Centrada(QPainter &pintor, const std::vector<Pagina_Recibo::Linha> &linhas);

@@ -62,7 +62,8 @@ bool Gravar_Recibo_Pdf(const std::string &registro, const QString &caminho, QStr
         return falha(arquivo.errorString());
     {
         QPdfWriter pdf(&arquivo);
-        // The page of the paper receipt: A4, the printer's resolution, its usual margins.
+        // A4 at the printer's resolution; the receipt's columns start far from the left edge and end
+        // near the right one, so the saved page centres them between its 10 mm margins.
         pdf.setResolution(1200);
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
                                       QPageLayout::Millimeter));
@@ -72,7 +73,7 @@ bool Gravar_Recibo_Pdf(const std::string &registro, const QString &caminho, QStr
         if (!pintor.begin(&pdf))
             return falha(QStringLiteral("o documento PDF não pôde ser iniciado"));
         pintor.setFont(Fonte_Recibo());
-        Desenhar_Pagina(pintor, Montar_Pagina(registro, QDateTime::currentDateTime()));
+        Desenhar_Pagina_Centrada(pintor, Montar_Pagina(registro, QDateTime::currentDateTime()));
         if (!pintor.end())
             return falha(QStringLiteral("o documento PDF não pôde ser concluído"));
     }

@@ -1,5 +1,6 @@
 #include "gui/app/Ajuda.h"
 
+#include <QAccessibleWidget>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -46,6 +47,14 @@ protected:
     }
 };
 
+// A window without a class of its own is exposed to screen readers as a "filler"; the manual is a
+// window of its own.
+QAccessibleInterface *Acessivel_Ajuda(const QString &, QObject *objeto)
+{
+    auto *janela = dynamic_cast<Janela_Ajuda *>(objeto);
+    return janela ? new QAccessibleWidget(janela, QAccessible::Window) : nullptr;
+}
+
 QPointer<Janela_Ajuda> &Janela()
 {
     static QPointer<Janela_Ajuda> j;
@@ -61,6 +70,8 @@ bool Mostrar(QWidget *dono, const QString &arquivo)
     if (f.error() != QFileDevice::NoError)
         return false;
 
+    static const bool papel = (QAccessible::installFactory(Acessivel_Ajuda), true);
+    Q_UNUSED(papel);
     if (!Janela())
         Janela() = new Janela_Ajuda(dono);
     Janela()->texto->setSearchPaths({QFileInfo(arquivo).absolutePath()});

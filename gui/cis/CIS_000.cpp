@@ -147,10 +147,49 @@ void Habilitar_Acoes_Principal(bool habilitar)
         Acoes_Principal()(habilitar);
 }
 
+namespace {
+// What Qt's own Brazilian Portuguese file leaves untranslated in its file dialogs: the kind of a
+// folder or drive in the "Tipo" column.
+class Complemento_Traducao : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    bool isEmpty() const override { return false; }
+    QString translate(const char *contexto, const char *texto, const char *, int) const override
+    {
+        if (qstrcmp(contexto, "QAbstractFileIconProvider") != 0)
+            return QString();
+        static const std::pair<const char *, const char *> termos[] = {
+            {"Folder", "Pasta"}, {"Drive", "Unidade"}, {"Alias", "Atalho"},
+            {"Shortcut", "Atalho"}, {"Unknown", "Desconhecido"}};
+        for (const auto &[ingles, portugues] : termos)
+            if (qstrcmp(texto, ingles) == 0)
+                return QString::fromUtf8(portugues);
+        return QString();
+    }
+};
+
+bool Locale_Indefinido(const char *variavel)
+{
+    const QByteArray v = qgetenv(variavel);
+    return v.isEmpty() || v == "C" || v == "POSIX" || v.startsWith("C.");
+}
+} // namespace
+
+void Preparar_Datas_Portugues()
+{
+    // Qt's file dialogs write dates by the system locale, which only the environment names; a
+    // session that names a locale keeps it.
+    if (Locale_Indefinido("LC_ALL") && Locale_Indefinido("LC_TIME") && Locale_Indefinido("LANG"))
+        qputenv("LC_TIME", "pt_BR.UTF-8");
+}
+
 void Carregar_Traducao(QApplication &app)
 {
+    const QLocale portugues(QLocale::Portuguese, QLocale::Brazil);
+    QLocale::setDefault(portugues); // file kinds, sizes and dates written through QLocale()
     auto *t = new QTranslator(&app);
-    if (t->load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (t->load(portugues, QStringLiteral("qtbase"), QStringLiteral("_"),
                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         app.installTranslator(t);
+    app.installTranslator(new Complemento_Traducao(&app));
 }

@@ -60,5 +60,10 @@ void Centraliza_Form(QWidget *janela);
 void Definir_Acoes_Principal(std::function<void(bool habilitar)> f);
 void Habilitar_Acoes_Principal(bool habilitar);
 
-// Loads Qt's Brazilian Portuguese translation, so standard buttons read "Sim" / "Não".
+// Loads Qt's Brazilian Portuguese translation, so standard buttons read "Sim" / "Não" and the
+// file dialogs speak Portuguese, and makes Brazilian Portuguese the default locale.
 void Carregar_Traducao(QApplication &app);
+
+// Before the application object exists: when the environment names no locale, dates in Qt's
+// dialogs are written the Brazilian way.
+void Preparar_Datas_Portugues();

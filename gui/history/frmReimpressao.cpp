@@ -10,9 +10,11 @@
 #include "engine/receipt/Registro_Recibo.h"
 #include "gui/receipt/frmVisualizar.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QResizeEvent>
+#include <QSettings>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,8 +25,16 @@ struct Coluna {
     const char *titulo;
     int largura; // twips
 };
-constexpr Coluna Colunas[6] = {{"Transmitido em:", 2300}, {"Arquivo", 1700},      {"Tipo Arquivo", 1300},
-                               {"Cod. Retorno", 1300},    {"Identificador", 2600}, {"Competência", 1270}};
+// The six columns of the design, then the company name, shown only in a window wide enough.
+constexpr Coluna Colunas[7] = {{"Transmitido em:", 2300}, {"Arquivo", 1700},      {"Tipo Arquivo", 1300},
+                               {"Cod. Retorno", 1300},    {"Identificador", 2600}, {"Competência", 1270},
+                               {"Razão Social", 2600}};
+constexpr int Colunas_Desenho = 6;
+constexpr int Coluna_Razao_Social = 6;
+
+// The size and place the user last gave the window, kept per user.
+QSettings Ajustes_Usuario() { return QSettings(QStringLiteral("zeltanet"), QStringLiteral("zeltanet")); }
+const QString Chave_Geometria = QStringLiteral("Reimpressao/geometria");
 } // namespace
 
 QStringList Celulas_Reimpressao(const std::string &r)
@@ -51,6 +61,20 @@ QString Razao_Social_Reimpressao(const std::string &linha)
 }
 
 namespace {
+// Qt's screen-reader bridge finds a table's column headers through the cell of row 0, so reading
+// a search that found nothing makes Qt warn of invalid indexes on every header. Those warnings
+// say nothing about the program: they are dropped, every other message passes on.
+QtMessageHandler Avisos_Anteriores = nullptr;
+
+void Filtrar_Avisos_Grade_Vazia(QtMsgType tipo, const QMessageLogContext &contexto, const QString &texto)
+{
+    if (tipo == QtWarningMsg && (texto.startsWith(QLatin1String("QAccessibleTable::cellAt: invalid index")) ||
+                                 texto.startsWith(QLatin1String("QAccessibleTable::child: Invalid index"))))
+        return;
+    if (Avisos_Anteriores)
+        Avisos_Anteriores(tipo, contexto, texto);
+}
+
 // Column texts are never cut: a column is at least as wide as its widest text.
 void Ajustar_Colunas(QTableWidget *grade)
 {
@@ -112,6 +136,9 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
         QStringLiteral("Código, identificador, razão social, arquivo ou competência"));
     txtLocalizar->setToolTip(txtLocalizar->accessibleDescription());
     txtLocalizar->setClearButtonEnabled(true);
+    // The clear button is read and hinted by its action's text.
+    if (auto *limpar = txtLocalizar->findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
+        limpar->setText(QStringLiteral("Limpar a busca"));
     Geometria_Twips(txtLocalizar, 3480, 1920, 4080, 288);
     lblLocalizar->setBuddy(txtLocalizar);
     cmdSair = new QPushButton(QStringLiteral("&Voltar"), this);
@@ -143,23 +170,50 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     Centraliza_Form(this);
     Preencher_Lista_Impressoras(cmb_print);
     Configurar_Grade();
+    // Where the user left it; the first time, the design size centred.
+    restoreGeometry(Ajustes_Usuario().value(Chave_Geometria).toByteArray());
     // Focus on a button, so entering the grid is the user's own pick.
     cmdSair->setFocus();
 }
 
 void frmReimpressao::Configurar_Grade()
 {
-    MSFlexGrid1->setColumnCount(6);
+    static const bool filtro = (Avisos_Anteriores = qInstallMessageHandler(Filtrar_Avisos_Grade_Vazia), true);
+    Q_UNUSED(filtro);
+    MSFlexGrid1->setColumnCount(Colunas_Desenho);
     MSFlexGrid1->verticalHeader()->hide();
     MSFlexGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MSFlexGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     MSFlexGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     MSFlexGrid1->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
     MSFlexGrid1->horizontalHeader()->setStretchLastSection(true);
-    for (int c = 0; c < 6; ++c) {
+    for (int c = 0; c < Colunas_Desenho; ++c) {
         MSFlexGrid1->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromUtf8(Colunas[c].titulo)));
         MSFlexGrid1->setColumnWidth(c, Twips_X(Colunas[c].largura));
     }
+}
+
+void frmReimpressao::Mostrar_Razao_Social(bool mostrar)
+{
+    if (mostrar == (MSFlexGrid1->columnCount() > Coluna_Razao_Social))
+        return;
+    const QSignalBlocker quieto(MSFlexGrid1); // the pick stays as it is
+    MSFlexGrid1->setColumnCount(mostrar ? Coluna_Razao_Social + 1 : Colunas_Desenho);
+    if (mostrar) {
+        MSFlexGrid1->setHorizontalHeaderItem(
+            Coluna_Razao_Social, new QTableWidgetItem(QString::fromUtf8(Colunas[Coluna_Razao_Social].titulo)));
+        Preencher_Razao_Social();
+    }
+    Ajustar_Colunas(MSFlexGrid1);
+}
+
+void frmReimpressao::Preencher_Razao_Social()
+{
+    if (MSFlexGrid1->columnCount() <= Coluna_Razao_Social)
+        return;
+    for (int k = 1; k <= MSFlexGrid1->rowCount(); ++k)
+        MSFlexGrid1->setItem(k - 1, Coluna_Razao_Social,
+                             new QTableWidgetItem(Razao_Social_Reimpressao(Linhas_Historico[size_t(k)])));
 }
 
 bool frmReimpressao::Carregar_Historico(const std::string &arquivo)
@@ -206,6 +260,7 @@ bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
             MSFlexGrid1->setItem(k - 1, c, item);
         }
     }
+    Preencher_Razao_Social();
     // Through the selection model: the view's own setter would stop the keyboard's entry into
     // the grid from choosing a first row.
     MSFlexGrid1->clearSelection();
@@ -272,6 +327,8 @@ void frmReimpressao::resizeEvent(QResizeEvent *evento)
         else
             w->move(r.topLeft() + QPoint(r.left() >= Twips_X(7800) ? dx : 0, dy));
     }
+    // The spare width goes to the company name, once it holds a name's usual length.
+    Mostrar_Razao_Social(dx >= Twips_X(Colunas[Coluna_Razao_Social].largura));
 }
 
 void frmReimpressao::MSFlexGrid1_Click(int linha_tabela)
@@ -296,6 +353,8 @@ void frmReimpressao::cmdSair_Click() { reject(); }
 
 void frmReimpressao::done(int resultado)
 {
+    if (isVisible()) // a window closed before it showed has nothing of the user's to keep
+        Ajustes_Usuario().setValue(Chave_Geometria, saveGeometry());
     Habilitar_Acoes_Principal(true);
     QDialog::done(resultado);
 }

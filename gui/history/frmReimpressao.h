@@ -67,6 +67,9 @@ protected:
 private:
     void Configurar_Grade();
     bool Preencher_Grade(const std::string &texto_busca);
+    // Adds or removes the company name column (the grid's last).
+    void Mostrar_Razao_Social(bool mostrar);
+    void Preencher_Razao_Social();
 
     std::string arquivo_;
     QTimer espera_busca_;

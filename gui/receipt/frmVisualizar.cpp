@@ -63,6 +63,16 @@ void Posicionar(QLabel *l, const Posicao &p)
     l->setGeometry(x, Twips_Y(p.topo), t.width(), t.height());
 }
 
+// Where a label draws its text's baseline, from its own top: QLabel centres a line vertically
+// unless told otherwise.
+double Linha_Base(const QLabel *l)
+{
+    const QFontMetricsF m(l->font());
+    const QRectF c = l->contentsRect();
+    const double topo = (l->alignment() & Qt::AlignTop) ? c.top() : c.top() + (c.height() - m.height()) / 2;
+    return topo + m.ascent();
+}
+
 QFont Fonte(double pontos)
 {
     QFont f;
@@ -167,6 +177,10 @@ void frmVisualizar::Form_Load()
         Frame1->findChild<QLabel *>(nome)->setText(texto);
     for (const auto &[nome, posicao] : Posicoes())
         Posicionar(Frame1->findChild<QLabel *>(nome), posicao);
+    // "Referência:" reads on the baseline of "Estabelecimento Autorizado:", its neighbour on the
+    // design row, which centres its larger text lower in its box. (The totals keep their even
+    // spacing as a column.)
+    Label9->move(Label9->x(), Label10->y() + qRound(Linha_Base(Label10) - Linha_Base(Label9)));
 }
 
 void frmVisualizar::Mostrar(QWidget *pai)

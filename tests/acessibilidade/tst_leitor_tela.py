@@ -15,7 +15,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
 from janela_real import (PACOTES_TELA, PRINCIPAL, REIMPRIMIR, TRANSMITIR, Tela, abrir_zeltanet,  # noqa: E402
-                         esperar, executar_teste, falhar, garantir_pacotes, iniciar)
+                         esperar, executar_teste, falhar, garantir_pacotes, iniciar, titulo)
 
 LANCADOR = "/usr/libexec/at-spi-bus-launcher"
 PACOTES = dict(PACOTES_TELA, **{"dbus-daemon": "dbus", "dbus-send": "dbus", LANCADOR: "at-spi2-core",
@@ -199,6 +199,37 @@ def janela_reimprimir(tela, app):
     return janela
 
 
+def busca_sem_resultado(janela):
+    """A search that finds nothing: the grid reads empty with its column headers, the search box's
+    clear button says what it does and empties the box again."""
+    localizar = achar(janela, "text", "Localizar")
+    localizar.queryEditableText().setTextContents("NADA ASSIM")
+    grade = achar(janela, "table", "Transmissões anteriores")
+    if esperar(lambda: grade.queryTable().nRows == 0, 10, 0.2) is False:
+        falhar("a busca sem resultado não esvaziou a grade")
+    tabela = grade.queryTable()
+    tabela.getColumnHeader(0)  # what a reader asks of a table; Qt finds no cell to answer from
+    cabecalhos = [a.name for a in filhos(grade) if papel(a) == "table column header"]
+    if cabecalhos != CABECALHOS:
+        falhar(f"cabeçalhos da grade vazia: {cabecalhos}")
+    limpar = achar(janela, "push button", "Limpar a busca")
+    limpar.queryAction().doAction(0)
+    if esperar(lambda: texto(localizar) == "" and grade.queryTable().nRows == len(CELULAS), 10, 0.2) is False:
+        falhar("o botão \"Limpar a busca\" não devolveu a lista")
+
+
+def janela_ajuda(tela, app):
+    """The manual is a window (frame) of its own, not a filler."""
+    tela.focar(PRINCIPAL)
+    tela.teclas("alt+j", "m")
+    ajuda = achar(app, "frame", "ZELTA Net - Ajuda")
+    achar(ajuda, "push button", "Fechar")
+    tela.focar(titulo("ZELTA Net - Ajuda"))
+    tela.teclas("Escape")
+    if not tela.sumiu(titulo("ZELTA Net - Ajuda")):
+        falhar("Esc não fechou o manual")
+
+
 def visualizar(tela, app, reimprimir):
     import pyatspi
     # "&Visualizar" and "&Voltar" share Alt+V: the key moves the focus between them without pressing.
@@ -251,14 +282,21 @@ def principal():
     janela_transmitir(tela, app)
     reimprimir = janela_reimprimir(tela, app)
     visualizar(tela, app, reimprimir)
+    busca_sem_resultado(reimprimir)
     tela.focar(REIMPRIMIR)
     tela.teclas("Escape")
+    janela_ajuda(tela, app)
     tela.focar(PRINCIPAL)
     tela.teclas("alt+a", "s")
     try:
         zeltanet.wait(10)
     except subprocess.TimeoutExpired:
         falhar("&Sair não terminou o programa em 10 s")
+    # Qt's own warnings about what the reader asked (an empty grid's headers among them).
+    with open(os.path.join(pasta, "..", "zeltanet-acessibilidade.log"), encoding="utf-8", errors="replace") as f:
+        avisos = [linha.strip() for linha in f if "QAccessible" in linha]
+    if avisos:
+        falhar(f"avisos de acessibilidade na saída do programa: {avisos[:3]}")
     print(f"árvore de acessibilidade conferida em {time.monotonic() - inicio:.1f} s")
 
 

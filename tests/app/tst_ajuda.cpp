@@ -1,6 +1,7 @@
 // The help engine and the manual shipped next to the program.
 #include "gui/app/Ajuda.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
@@ -59,6 +60,11 @@ void TstAjuda::abre_uma_janela_so_e_fecha()
     QWidget *j = Janela_Ajuda();
     QVERIFY(j);
     QVERIFY(Texto(j).contains(QStringLiteral("Manual do Usuário")));
+    // A screen reader meets a window, not a filler.
+    QAccessibleInterface *acessivel = QAccessible::queryAccessibleInterface(j);
+    QVERIFY(acessivel);
+    QCOMPARE(acessivel->role(), QAccessible::Window);
+    QCOMPARE(acessivel->text(QAccessible::Name), QStringLiteral("ZELTA Net - Ajuda"));
     QVERIFY(WinHelpA(&dono, Manual(), HELP_CONTENTS, nullptr));
     QCOMPARE(Janela_Ajuda(), j);
     QVERIFY(WinHelpA(&dono, QString(), HELP_QUIT, nullptr));

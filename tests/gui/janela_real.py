@@ -216,7 +216,11 @@ MENSAGEM = "^ZELTA Net - Transmiss.+o via Internet$"
 
 
 def abrir_zeltanet(tela, programa, pasta, log, **env_extra):
-    """Starts ZELTA Net in `pasta` and waits for its main window."""
+    """Starts ZELTA Net in `pasta` and waits for its main window. Its per-user settings start empty
+    beside `pasta`, so every window opens at its design size."""
+    configuracao = os.path.join(pasta, "..", os.path.basename(os.path.abspath(pasta)) + "-configuracao")
+    shutil.rmtree(configuracao, ignore_errors=True)
+    env_extra.setdefault("XDG_CONFIG_HOME", configuracao)
     p = iniciar([programa], cwd=pasta, env=tela.env(**env_extra), stdout=log, stderr=subprocess.STDOUT)
     if not tela.janela(PRINCIPAL, 20):
         falhar(f"a janela principal não apareceu em 20 s (saída: {p.poll()})")

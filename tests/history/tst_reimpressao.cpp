@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,6 +62,7 @@ private slots:
     void cleanupTestCase() { QDir::setCurrent(origem); }
     void init()
     {
+        QSettings(QStringLiteral("zeltanet"), QStringLiteral("zeltanet")).clear(); // a user's first time
         QFile::remove(Historico_Transmissoes);
         acoes.clear();
         Definir_Acoes_Principal([this](bool h) { acoes.push_back(h); });
@@ -145,6 +147,80 @@ private slots:
         QCOMPARE(grade1, grade0.adjusted(0, 0, 300, 200));
         QCOMPARE(sair1, sair0.translated(300, 200));
         QCOMPARE(texto1, texto0.translated(0, 200));
+    }
+
+    // The window opens where and as large as the user last left it, by whatever way it closed.
+    void lembra_tamanho_e_posicao()
+    {
+        Escrever_Historico(3);
+        QSize primeira;
+        const QSize dada(Twips_X(11100) + 400, Twips_Y(2760) + 150);
+        const QPoint lugar(37, 41);
+        {
+            const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
+                primeira = f->size();
+                f->resize(dada);
+                f->move(lugar);
+                f->cmdSair->click();
+            });
+            frmReimpressao::Mostrar(nullptr);
+        }
+        QCOMPARE(primeira, QSize(Twips_X(11100), Twips_Y(2760)));
+        QSize depois;
+        QPoint onde;
+        {
+            const auto espera = Quando_Modal<frmReimpressao>([&](frmReimpressao *f) {
+                depois = f->size();
+                onde = f->pos();
+                f->reject();
+            });
+            frmReimpressao::Mostrar(nullptr);
+        }
+        QCOMPARE(depois, dada);
+        QCOMPARE(onde, lugar);
+
+        // A window that closes before it shows (no history) keeps nothing.
+        QFile::remove(Historico_Transmissoes);
+        frmReimpressao::Mostrar(nullptr);
+        Escrever_Historico(3);
+        frmReimpressao f;
+        QCOMPARE(f.size(), dada);
+    }
+
+    // The company name, a tooltip of the identifier at the design size, becomes the grid's last
+    // column once the window is wide enough, and goes again when it narrows; the pick stays.
+    void razao_social_na_largura_que_sobra()
+    {
+        Escrever_Historico(3);
+        frmReimpressao f;
+        QVERIFY(f.Carregar_Historico(Historico_Transmissoes));
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.MSFlexGrid1->columnCount(), 6);
+        QCOMPARE(f.MSFlexGrid1->item(0, 4)->toolTip(), QString("CONSTRUÇÃO ÁGUA LTDA"));
+        f.MSFlexGrid1->setCurrentCell(1, 0);
+        QCOMPARE(f.Linha_Selecionada, int16_t(2));
+
+        f.resize(f.size() + QSize(Twips_X(2600) - 1, 0));
+        QCOMPARE(f.MSFlexGrid1->columnCount(), 6); // not yet room for a name
+        f.resize(f.size() + QSize(300, 0));
+        QCOMPARE(f.MSFlexGrid1->columnCount(), 7);
+        QCOMPARE(f.MSFlexGrid1->horizontalHeaderItem(6)->text(), QString("Razão Social"));
+        QCOMPARE(f.MSFlexGrid1->item(0, 6)->text(), QString("CONSTRUÇÃO ÁGUA LTDA"));
+        QCOMPARE(f.MSFlexGrid1->item(1, 6)->text(), Razao_Social_Reimpressao(Entrada(2)));
+        QVERIFY(f.MSFlexGrid1->columnWidth(6) >= Twips_X(2600));
+        QCOMPARE(f.Linha_Selecionada, int16_t(2));
+        QCOMPARE(Dados_Recibo, Entrada(2));
+
+        // A search refills the column too.
+        f.txtLocalizar->setText("00000003");
+        f.Aplicar_Busca();
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 1);
+        QCOMPARE(f.MSFlexGrid1->item(0, 6)->text(), Razao_Social_Reimpressao(Entrada(3)));
+
+        f.resize(QSize(Twips_X(11100), Twips_Y(2760)));
+        QCOMPARE(f.MSFlexGrid1->columnCount(), 6);
+        QCOMPARE(f.MSFlexGrid1->item(0, 4)->toolTip(), Razao_Social_Reimpressao(Entrada(3)));
     }
 
     // The search finds entries older than the newest 200; picking a found row loads it; an

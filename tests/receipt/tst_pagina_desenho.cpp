@@ -18,7 +18,7 @@ using Pagina_Recibo::Linha;
 
 namespace {
 struct Tinta {
-    int esquerda = -1, topo = -1, base = -1; // leftmost column and first/last rows with ink
+    int esquerda = -1, direita = -1, topo = -1, base = -1; // outer columns and rows with ink
 };
 
 Tinta Achar_Tinta(const QImage &img)
@@ -29,6 +29,7 @@ Tinta Achar_Tinta(const QImage &img)
             if (qGray(img.pixel(x, y)) < 128) {
                 if (t.esquerda < 0 || x < t.esquerda)
                     t.esquerda = x;
+                t.direita = std::max(t.direita, x);
                 if (t.topo < 0)
                     t.topo = y;
                 t.base = y;
@@ -94,6 +95,32 @@ private slots:
         QVERIFY(120 * Largura_Media(m) + m.horizontalAdvance("Versão: 1.01") < area.width());
         p.end();
         QFile::remove(pdf.outputFileName());
+    }
+
+    // Centred on an A4-wide area: the same lines and columns, only moved, with equal margins.
+    void centrada_so_desloca_a_pagina()
+    {
+        const auto linhas = Montar_Pagina(Registro_Teste(), QDateTime::currentDateTime());
+        Tinta t[2];
+        double usado[2];
+        for (int centrada : {0, 1}) {
+            // A4 at 300 dots per inch, where the rules' thin strokes are full ink.
+            QImage img(2480, 3508, QImage::Format_RGB32);
+            img.setDotsPerMeterX(11811);
+            img.setDotsPerMeterY(11811);
+            img.fill(Qt::white);
+            QPainter p(&img);
+            p.setFont(Fonte_Recibo());
+            usado[centrada] = centrada ? Desenhar_Pagina_Centrada(p, linhas) : Desenhar_Pagina(p, linhas);
+            p.end();
+            t[centrada] = Achar_Tinta(img);
+        }
+        QCOMPARE(usado[1], usado[0]);
+        QCOMPARE(t[1].topo, t[0].topo);
+        QCOMPARE(t[1].base, t[0].base);
+        QVERIFY(qAbs((t[1].direita - t[1].esquerda) - (t[0].direita - t[0].esquerda)) <= 1);
+        const int esquerda = t[1].esquerda, direita = 2479 - t[1].direita;
+        QVERIFY2(qAbs(esquerda - direita) <= 4, qPrintable(QString("%1 %2").arg(esquerda).arg(direita)));
     }
 };
 

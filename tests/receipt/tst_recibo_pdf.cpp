@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -107,6 +108,34 @@ private slots:
         QVERIFY2(info.contains(QRegularExpression("Title: +" + QRegularExpression::escape(Titulo_Recibo(registro)) + "\\n")),
                  qPrintable(info));
         QVERIFY2(info.contains(QRegularExpression("Pages: +1\\n")), qPrintable(info));
+    }
+
+    // The saved page has its content in the middle of the A4 sheet, at least 10 mm from each edge.
+    void conteudo_centrado_na_folha()
+    {
+        const QString pdftoppm = QStandardPaths::findExecutable("pdftoppm");
+        QVERIFY(!pdftoppm.isEmpty());
+        const QString arquivo = pasta.filePath("centrado.pdf"), imagem = pasta.filePath("centrado");
+        QVERIFY(Gravar_Recibo_Pdf(Registro_Teste(), arquivo, nullptr));
+        QProcess p;
+        p.start(pdftoppm, {"-r", "200", "-gray", "-singlefile", arquivo, imagem});
+        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        const QImage folha(imagem + ".pgm");
+        QVERIFY(!folha.isNull());
+        int esquerda = folha.width(), direita = -1;
+        for (int y = 0; y < folha.height(); ++y)
+            for (int x = 0; x < folha.width(); ++x)
+                if (qGray(folha.pixel(x, y)) < 128) {
+                    esquerda = std::min(esquerda, x);
+                    direita = std::max(direita, x);
+                }
+        QVERIFY(direita > esquerda);
+        const double mm = 25.4 / 200;
+        const double margem_esquerda = esquerda * mm, margem_direita = (folha.width() - 1 - direita) * mm;
+        const QString medidas = QString("%1 mm, %2 mm").arg(margem_esquerda).arg(margem_direita);
+        QVERIFY2(qAbs(folha.width() * mm - 210) < 1, qPrintable(medidas));
+        QVERIFY2(margem_esquerda >= 10 && margem_direita >= 10, qPrintable(medidas));
+        QVERIFY2(qAbs(margem_esquerda - margem_direita) <= 1, qPrintable(medidas));
     }
 
     void falha_diz_o_motivo_e_nada_perde()

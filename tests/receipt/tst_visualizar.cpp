@@ -6,6 +6,8 @@
 #include "tests/receipt/Registros_Teste.h"
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -84,6 +86,37 @@ private slots:
         QCOMPARE(f.Label11->text(), QString("Arquivo ACERTO"));
         for (QLabel *vazio : {f.Label6, f.Label7, f.Label8})
             QCOMPARE(vazio->text(), QString());
+    }
+
+    // Labels on one design row read on one baseline: the lowest ink row of each caption (no
+    // descenders in them: "Dezembro") is the same in the painted window (it was 7 pixels higher).
+    void mesma_linha_mesma_base()
+    {
+        Campos_Teste c;
+        c.mes = "12";
+        Dados_Recibo = Registro_Teste(c);
+        frmVisualizar f;
+        // Each label painted alone: rows of neighbouring labels may overlap its box.
+        auto base = [](QLabel *l) {
+            const QImage img = l->grab().toImage();
+            int b = -1;
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x)
+                    if (qGray(img.pixel(x, y)) < 96)
+                        b = y;
+            return b < 0 ? b : l->y() + b;
+        };
+        QCOMPARE(f.Label9->text(), QString("Referência: Dezembro de 2024"));
+        QVERIFY(base(f.Label10) > 0);
+        // Within a pixel: round letters dip below the line by a size-dependent fraction.
+        QVERIFY2(qAbs(base(f.Label9) - base(f.Label10)) <= 1,
+                 qPrintable(QString("%1 %2").arg(base(f.Label9)).arg(base(f.Label10))));
+        // The totals stay an evenly spaced column at their design rows.
+        QCOMPARE(f.Label5->y(), Twips_Y(2760));
+        QCOMPARE(f.Label6->y(), Twips_Y(3000));
+        // Still on their design row, right edge kept.
+        QVERIFY(qAbs(f.Label9->y() - Twips_Y(1320)) <= f.Label10->height());
+        QCOMPARE(f.Label9->geometry().right() + 1, Twips_X(6495));
     }
 
     void mostrar_e_modal_e_fecha_com_ok()
