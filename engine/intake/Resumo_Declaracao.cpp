@@ -53,7 +53,8 @@ std::string Aviso_Nome(const std::string &nome)
 {
     if (nome.size() <= Maior_Nome_Transmissivel)
         return {};
-    return "nome com mais de " + std::to_string(Maior_Nome_Transmissivel) + " caracteres";
+    static_assert(Maior_Nome_Transmissivel == 12, "the notice names the limit");
+    return "nome com mais de 12 caracteres";
 }
 
 std::string Texto_Validacao(Estado_Validacao e)
