@@ -46,7 +46,45 @@ std::string Decodificar_Linha(const std::string &linha)
     return Deslocar(linha, -Deslocamento_Historico);
 }
 
-void Gravar_Historico(const std::string &registro, const std::string &arquivo)
+namespace {
+// Whether a line of the file holds, at each (position, size) of `campos`, the stored form of the
+// same field of `registro`; false when the file does not exist. Comparing the shifted characters
+// spares decoding every line.
+bool Linha_Com_Campos(const std::string &registro, std::initializer_list<std::pair<int, int>> campos,
+                      const std::string &arquivo)
+{
+    std::vector<std::pair<std::pair<int, int>, std::string>> procurados;
+    for (const auto &[inicio, tamanho] : campos)
+        procurados.push_back({{inicio, tamanho}, Codificar_Linha(Campo(registro, inicio, tamanho))});
+    bool achou = false;
+    try {
+        Percorrer_Linhas(arquivo, [&](std::string_view linha) {
+            achou = std::all_of(procurados.begin(), procurados.end(), [&](const auto &p) {
+                return Campo(linha, p.first.first, p.first.second) == p.second;
+            });
+            return !achou;
+        });
+    } catch (const Erro_Execucao &e) {
+        if (e.numero == Erro::Arquivo_Nao_Encontrado)
+            return false;
+        throw;
+    }
+    return achou;
+}
+
+constexpr std::pair<int, int> Campo_Codigo{22, 8};
+
+bool Presente(const std::string &registro, Mesma_Entrada mesma, const std::string &arquivo)
+{
+    if (mesma == Mesma_Entrada::Codigo)
+        return Linha_Com_Campos(registro, {Campo_Codigo}, arquivo);
+    // Code, identifier type and identifier (22-44), competence (130-135).
+    return Linha_Com_Campos(registro, {{22, 23}, {130, 6}}, arquivo);
+}
+
+enum class Anexo { Sempre, Se_Ausente };
+
+bool Anexar_Entrada(const std::string &registro, const std::string &arquivo, Anexo modo, Mesma_Entrada mesma)
 {
     // Parallel deliveries of one process take turns here; the file's lock keeps another program
     // appending to the same file out of the look at the last byte, the write and its undoing.
@@ -54,6 +92,10 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     static std::mutex vez;
     const std::lock_guard<std::mutex> nossa_vez(vez);
     Anexo_Travado historico(arquivo);
+    if (modo == Anexo::Se_Ausente && Presente(registro, mesma, arquivo)) {
+        historico.Fechar();
+        return false;
+    }
 
     std::string linha;
     // A last line cut short by an earlier crash is closed first, or this entry would be glued to it.
@@ -68,6 +110,18 @@ void Gravar_Historico(const std::string &registro, const std::string &arquivo)
     // One write, so a reader or another writer never sees half of the entry.
     historico.Anexar(linha);
     historico.Fechar();
+    return true;
+}
+} // namespace
+
+void Gravar_Historico(const std::string &registro, const std::string &arquivo)
+{
+    Anexar_Entrada(registro, arquivo, Anexo::Sempre, Mesma_Entrada::Codigo);
+}
+
+bool Gravar_Historico_Se_Ausente(const std::string &registro, Mesma_Entrada mesma, const std::string &arquivo)
+{
+    return Anexar_Entrada(registro, arquivo, Anexo::Se_Ausente, mesma);
 }
 
 bool Historico_Existe(const std::string &arquivo)
@@ -77,20 +131,9 @@ bool Historico_Existe(const std::string &arquivo)
 
 bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo)
 {
-    // The stored form of the code: comparing the shifted characters spares decoding every line.
-    const std::string procurado = Codificar_Linha(codigo8);
-    bool achou = false;
-    try {
-        Percorrer_Linhas(arquivo, [&](std::string_view linha) {
-            achou = Campo(linha, 22, 8) == procurado;
-            return !achou;
-        });
-    } catch (const Erro_Execucao &e) {
-        if (e.numero == Erro::Arquivo_Nao_Encontrado)
-            return false;
-        throw;
-    }
-    return achou;
+    std::string registro(Campo_Codigo.first - 1, ' ');
+    registro += codigo8;
+    return Linha_Com_Campos(registro, {Campo_Codigo}, arquivo);
 }
 
 Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo)

@@ -22,6 +22,14 @@ std::string Decodificar_Linha(const std::string &linha);
 // Appends one entry as one write, flushed and synced before it returns; throws Erro_Execucao.
 // Safe from several threads and against other programs that take the file's advisory lock (flock).
 void Gravar_Historico(const std::string &registro, const std::string &arquivo = Historico_Transmissoes);
+// Which entry already in the file stands for the record: one with its receipt code, or one with
+// its code, identifier and competence (the same delivery, not just the same number).
+enum class Mesma_Entrada { Codigo, Entrega };
+// Gravar_Historico unless such an entry is already in the file: the look and the write are one
+// step under the same locks, so deliveries of one file running at once (threads or programs)
+// record it once. True when the entry was appended; throws Erro_Execucao.
+bool Gravar_Historico_Se_Ausente(const std::string &registro, Mesma_Entrada mesma,
+                                 const std::string &arquivo = Historico_Transmissoes);
 bool Historico_Existe(const std::string &arquivo = Historico_Transmissoes);
 // Whether an entry with this eight-character receipt code (plain, zero-padded) is in the file;
 // false when the file does not exist; throws Erro_Execucao when it cannot be read.

@@ -11,6 +11,10 @@
 #include <QTest>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -314,6 +318,63 @@ private slots:
         Gravar_Historico(so_no_fim, arq);
         QVERIFY(!Entrada_Presente("55555555", arq));
         QVERIFY(Entrada_Presente("11111111", arq));
+    }
+
+    // Two programs, each with two threads, record the same 40 receipts: every code ends up in one
+    // line, whoever got there first; an entry of another code is still appended.
+    void gravar_se_ausente_uma_vez_entre_programas()
+    {
+        const std::string arq = Caminho("dois.ret");
+        constexpr int Codigos = 40;
+        auto gravar_todos = [&] {
+            int novas = 0;
+            for (int i = 0; i < Codigos; ++i)
+                novas += Gravar_Historico_Se_Ausente(Registro_Numero(i), Mesma_Entrada::Codigo, arq) ? 1 : 0;
+            return novas;
+        };
+        const pid_t filho = ::fork();
+        QVERIFY(filho >= 0);
+        if (filho == 0) {
+            int status = 1;
+            try {
+                int outra = 0;
+                std::thread t([&] { outra = gravar_todos(); });
+                const int novas = gravar_todos() + (t.join(), outra);
+                status = novas <= Codigos ? 0 : 1;
+            } catch (...) {
+            }
+            ::_exit(status);
+        }
+        int daqui = 0;
+        std::thread t([&] { daqui = gravar_todos(); });
+        const int aqui = gravar_todos();
+        t.join();
+        int estado = 0;
+        QCOMPARE(::waitpid(filho, &estado, 0), filho);
+        QVERIFY(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+        QVERIFY(aqui + daqui <= Codigos);
+
+        std::map<std::string, int> vezes;
+        const Leitura_Historico h = Ler_Historico(arq);
+        for (const std::string &e : h.entradas)
+            ++vezes[Recibo::Codigo_Recebimento(e)];
+        QCOMPARE(h.total, static_cast<long long>(Codigos));
+        QCOMPARE(vezes.size(), size_t(Codigos));
+        QVERIFY(!Gravar_Historico_Se_Ausente(Registro_Numero(3), Mesma_Entrada::Codigo, arq));
+        QVERIFY(Gravar_Historico_Se_Ausente(Registro_Numero(Codigos), Mesma_Entrada::Codigo, arq));
+        QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 1);
+
+        // The same delivery is the same code for the same identifier and competence: a code met
+        // again for another company or month is a delivery of its own.
+        std::string outra_empresa = Registro_Numero(5);
+        outra_empresa.replace(30, 14, "99888777000166");
+        std::string outro_mes = Registro_Numero(5);
+        outro_mes.replace(129, 2, "04");
+        QVERIFY(!Gravar_Historico_Se_Ausente(Registro_Numero(5), Mesma_Entrada::Entrega, arq));
+        QVERIFY(Gravar_Historico_Se_Ausente(outra_empresa, Mesma_Entrada::Entrega, arq));
+        QVERIFY(Gravar_Historico_Se_Ausente(outro_mes, Mesma_Entrada::Entrega, arq));
+        QVERIFY(!Gravar_Historico_Se_Ausente(outro_mes, Mesma_Entrada::Codigo, arq));
+        QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 3);
     }
 
     void falhas_de_gravacao_e_leitura()

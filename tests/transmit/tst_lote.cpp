@@ -136,6 +136,30 @@ private slots:
         QCOMPARE(Recibo::Codigo_Recebimento(sem_historico[0].registro), r[2].codigo);
     }
 
+    // Copies of one declaration delivered at once: the server accepts one and answers 08 to the
+    // others; the code is recorded once, also when every copy finds it missing from the history.
+    void copias_no_mesmo_lote_registradas_uma_vez()
+    {
+        Servidor_Local s;
+        Gerar("F.MOV", "EMPRESA F");
+        QVERIFY(QFile::copy("F.MOV", "G.MOV"));
+        const std::vector<std::string> copias{"F.MOV", "G.MOV", "F.MOV", "G.MOV"};
+        for (int rodada = 0; rodada < 3; ++rodada) {
+            QFile::remove("Zelta.ret");
+            const auto r = Lote(copias, Ajustes(s.porta, 4));
+            std::set<std::string> codigos;
+            int aceitas = 0;
+            for (const Resultado_Entrega &e : r) {
+                QVERIFY(e.situacao == Situacao_Entrega::Aceita || e.situacao == Situacao_Entrega::Ja_Entregue);
+                aceitas += e.situacao == Situacao_Entrega::Aceita;
+                codigos.insert(e.codigo);
+            }
+            QCOMPARE(aceitas, rodada == 0 ? 1 : 0);
+            QCOMPARE(codigos.size(), size_t(1));
+            QCOMPARE(Linhas_Historico(), 1);
+        }
+    }
+
     void respostas_que_recusam_data()
     {
         QTest::addColumn<QString>("resposta");
