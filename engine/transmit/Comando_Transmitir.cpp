@@ -252,7 +252,7 @@ void Comando_Transmitir::Registrar(const std::string &resposta, Mesma_Entrada me
     try {
         Gravar_Historico_Se_Ausente(recibo, mesma, ajustes_.historico);
     } catch (const Erro_Execucao &e) {
-        janela_.Avisar(Mensagem::Historico_Nao_Gravado(e.descricao), Icone::Exclamacao);
+        janela_.Historico_Nao_Gravado(e.descricao);
     }
 }
 

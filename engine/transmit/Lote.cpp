@@ -35,6 +35,11 @@ private:
     std::mutex m_;
 };
 
+QString Texto_Historico_Nao_Gravado(const QString &descricao)
+{
+    return QStringLiteral("recibo não gravado no histórico: ") + descricao;
+}
+
 // One delivery's window: its own components, and the batch's answers.
 class Janela_Lote : public Janela_Transmissao {
 public:
@@ -73,10 +78,23 @@ public:
         Mensagem(texto, r);
         return r;
     }
-    void Avisar(const QString &texto, Icone) override { Mensagem(texto, Resposta::Ok); }
+    void Avisar(const QString &texto, Icone) override
+    {
+        // After 08 the only notice is a failure of the history (its look before the append ends
+        // the command): the delivery stands, its record is not in the history.
+        if (r_.situacao == Situacao_Entrega::Ja_Entregue && r_.historico_nao_gravado.isEmpty())
+            r_.historico_nao_gravado = QString(texto).replace(QChar(13), QChar(' '));
+        Mensagem(texto, Resposta::Ok);
+    }
     void Ponteiro_Espera(bool) override {}
 
     void Guardar_Recibo(const std::string &registro) override { r_.registro = registro; }
+    // Nobody can print or preview now: the result says what happened.
+    void Historico_Nao_Gravado(const QString &descricao) override
+    {
+        r_.historico_nao_gravado = descricao;
+        Mensagem(Texto_Historico_Nao_Gravado(descricao), Resposta::Ok);
+    }
     void Entrar_Estado_Recibo(const QString &codigo) override
     {
         r_.situacao = Situacao_Entrega::Aceita;
@@ -218,11 +236,25 @@ bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados)
     });
 }
 
+bool Recibo_Fora_Do_Historico(const std::vector<Resultado_Entrega> &resultados)
+{
+    return std::any_of(resultados.begin(), resultados.end(),
+                       [](const Resultado_Entrega &r) { return !r.historico_nao_gravado.isEmpty(); });
+}
+
 QString Texto_Resultado(const Resultado_Entrega &r)
 {
+    const QString codigo = De_1252(r.codigo);
+    // The code goes last: with no history line it is the user's only record of the delivery.
+    const QString sem_historico = QStringLiteral(", ") + Texto_Historico_Nao_Gravado(r.historico_nao_gravado)
+                                  + QStringLiteral("; código ") + codigo;
+    const bool gravado = r.historico_nao_gravado.isEmpty();
     switch (r.situacao) {
-    case Situacao_Entrega::Aceita: return QStringLiteral("Aceito, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Ja_Entregue: return QStringLiteral("Já transmitido, código ") + De_1252(r.codigo);
+    case Situacao_Entrega::Aceita:
+        return gravado ? QStringLiteral("Aceito, código ") + codigo : QStringLiteral("Aceito") + sem_historico;
+    case Situacao_Entrega::Ja_Entregue:
+        return gravado ? QStringLiteral("Já transmitido, código ") + codigo
+                       : QStringLiteral("Já transmitido") + sem_historico;
     case Situacao_Entrega::Recusada: return QString(r.mensagem).replace(QChar(13), QChar(' '));
     case Situacao_Entrega::Na_Fila: break;
     }

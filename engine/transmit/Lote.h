@@ -32,6 +32,9 @@ struct Resultado_Entrega {
     std::string registro;            // the receipt record when one was built
     Dados_Declaracao declaracao;     // what the checks read: company, competence
     QString mensagem;                // the last numbered message or failure text
+    // Why the receipt record of an accepted or already delivered file could not be appended to
+    // the history; empty when it was, or when none was due.
+    QString historico_nao_gravado;
 };
 
 struct Evento_Entrega {
@@ -70,3 +73,5 @@ QString Texto_Resultado(const Resultado_Entrega &r);
 
 // Whether every file ended accepted or delivered before.
 bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados);
+// Whether a file was delivered but its receipt record is missing from the history.
+bool Recibo_Fora_Do_Historico(const std::vector<Resultado_Entrega> &resultados);

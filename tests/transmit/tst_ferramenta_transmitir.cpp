@@ -19,9 +19,11 @@ struct Execucao {
     QString saida, erros;
 };
 
-Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {})
+// Runs the tool in `pasta` (the current folder when empty).
+Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {}, const QString &pasta = {})
 {
     QProcess p;
+    p.setWorkingDirectory(pasta.isEmpty() ? QDir::currentPath() : pasta);
     p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir", argumentos);
     Execucao e;
     if (!p.waitForStarted(10000))
@@ -67,6 +69,8 @@ private slots:
         QVERIFY(ajuda.saida.startsWith("Uso: zelta-transmitir"));
         for (const char *o : {"--servidor", "--porta", "--paralelas", "--recibos", "--espera", "--sim"})
             QVERIFY2(ajuda.saida.contains(o), o);
+        for (int status = 0; status <= 4; ++status)
+            QVERIFY(ajuda.saida.contains(QRegularExpression(QString("\n  %1  \\w").arg(status))));
 
         for (const QStringList &errada : {QStringList{}, QStringList{"--sim"}, QStringList{"--paralelas", "9", "A.MOV"},
                                           QStringList{"--paralelas", "0", "A.MOV"}, QStringList{"--porta", "x", "A.MOV"},
@@ -129,6 +133,31 @@ private slots:
 
         // Only files already delivered: success.
         QCOMPARE(Rodar({"--servidor", "127.0.0.1", "--porta", porta, "--sim", "B.MOV"}).status, 0);
+    }
+
+    // The history cannot be written or read (a folder holds its name): the delivery, accepted or
+    // made before, is reported with its own words and code, nothing asks to print now, and the
+    // status says so.
+    void aceito_sem_historico()
+    {
+        Servidor_Local s;
+        QVERIFY(QDir().mkpath("sem-historico/Zelta.ret"));
+        QVERIFY(QDir::setCurrent("sem-historico"));
+        Gerar("H.MOV", "EMPRESA H");
+        QVERIFY(QDir::setCurrent(".."));
+        const QStringList argumentos{"--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim", "H.MOV"};
+        for (const char *vez : {"aceito", "ja transmitido"}) {
+            const Execucao e = Rodar(argumentos, {}, "sem-historico");
+            QVERIFY2(e.status == 3, qPrintable(QString(vez) + ": " + e.saida + e.erros));
+            const char *situacao = *vez == 'a' ? "Aceito" : "Já transmitido";
+            QVERIFY2(e.saida.contains(QRegularExpression(
+                         QString("\nH.MOV +EMPRESA H +03/2024 +%1, recibo não gravado no histórico: .+; código \\d{8}\n")
+                             .arg(situacao))),
+                     qPrintable(e.saida));
+            if (*vez == 'a')
+                QVERIFY(e.saida.contains("H.MOV: recibo não gravado no histórico: "));
+            QVERIFY(!e.saida.contains("Imprima"));
+        }
     }
 
     void ctrl_c_nao_inicia_mais_arquivos()

@@ -34,8 +34,13 @@ QString Texto_Ajuda()
         "  --sim             não pergunta a confirmação da transmissão\n"
         "  -h, --help        mostra esta ajuda\n"
         "\n"
-        "Situação de saída: 0 quando todos os arquivos foram aceitos (ou já tinham sido transmitidos),\n"
-        "1 quando algum foi recusado ou falhou, 2 quando a linha de comando está errada.\n");
+        "Situação de saída:\n"
+        "  0  todos os arquivos foram aceitos (ou já tinham sido transmitidos) e seus recibos gravados\n"
+        "  1  algum arquivo foi recusado, falhou ou não foi transmitido\n"
+        "  2  a linha de comando está errada\n"
+        "  3  algum arquivo foi aceito (ou já tinha sido transmitido), mas seu recibo não foi gravado\n"
+        "     no histórico \"Zelta.ret\": guarde o código mostrado (tem precedência sobre 1)\n"
+        "  4  as entregas deram certo, mas algum recibo em PDF não foi gravado (--recibos)\n");
 }
 
 Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos)

@@ -68,15 +68,15 @@ int main(int argc, char **argv)
                                                       : std::make_unique<QGuiApplication>(argc, argv);
     if (o.ajuda) {
         std::fputs(Texto_Ajuda().toLocal8Bit().constData(), stdout);
-        return 0;
+        return Saida_Sucesso;
     }
     if (!o.erro.isEmpty()) {
         std::fputs((o.erro + QStringLiteral("\nUse --help para ver as opções.\n")).toLocal8Bit().constData(), stderr);
-        return 2;
+        return Saida_Uso;
     }
     if (!o.sim && !Confirmar()) {
         std::fputs("Nenhum arquivo foi transmitido.\n", stdout);
-        return 1;
+        return Saida_Nao_Transmitido;
     }
 
     Ajustes_Lote a = Ajustes_Lote_Padrao();
@@ -99,9 +99,11 @@ int main(int argc, char **argv)
     });
     const std::vector<Resultado_Entrega> resultados =
         Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
-    bool ok = Lote_Bem_Sucedido(resultados);
-    if (!o.recibos.isEmpty())
-        ok = Gravar_Recibos(o.recibos, resultados, painel) && ok;
+    const bool recibos_gravados = o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, painel);
     painel.Resumo(resultados);
-    return ok ? 0 : 1;
+    if (Recibo_Fora_Do_Historico(resultados))
+        return Saida_Fora_Do_Historico;
+    if (!Lote_Bem_Sucedido(resultados))
+        return Saida_Nao_Transmitido;
+    return recibos_gravados ? Saida_Sucesso : Saida_Recibos_Pdf;
 }
