@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -47,29 +48,37 @@ std::string Decodificar_Linha(const std::string &linha)
 }
 
 namespace {
+// The first line of the file (as stored) for which `procurada` is true; none when the file does
+// not exist.
+template <typename F> std::optional<std::string> Primeira_Linha(const std::string &arquivo, F &&procurada)
+{
+    std::optional<std::string> achada;
+    try {
+        Percorrer_Linhas(arquivo, [&](std::string_view linha) {
+            if (procurada(linha))
+                achada.emplace(linha);
+            return !achada;
+        });
+    } catch (const Erro_Execucao &e) {
+        if (e.numero != Erro::Arquivo_Nao_Encontrado)
+            throw;
+    }
+    return achada;
+}
+
 // Whether a line of the file holds, at each (position, size) of `campos`, the stored form of the
-// same field of `registro`; false when the file does not exist. Comparing the shifted characters
-// spares decoding every line.
+// same field of `registro`. Comparing the shifted characters spares decoding every line.
 bool Linha_Com_Campos(const std::string &registro, std::initializer_list<std::pair<int, int>> campos,
                       const std::string &arquivo)
 {
     std::vector<std::pair<std::pair<int, int>, std::string>> procurados;
     for (const auto &[inicio, tamanho] : campos)
         procurados.push_back({{inicio, tamanho}, Codificar_Linha(Campo(registro, inicio, tamanho))});
-    bool achou = false;
-    try {
-        Percorrer_Linhas(arquivo, [&](std::string_view linha) {
-            achou = std::all_of(procurados.begin(), procurados.end(), [&](const auto &p) {
-                return Campo(linha, p.first.first, p.first.second) == p.second;
-            });
-            return !achou;
-        });
-    } catch (const Erro_Execucao &e) {
-        if (e.numero == Erro::Arquivo_Nao_Encontrado)
-            return false;
-        throw;
-    }
-    return achou;
+    return Primeira_Linha(arquivo, [&](std::string_view linha) {
+               return std::all_of(procurados.begin(), procurados.end(), [&](const auto &p) {
+                   return Campo(linha, p.first.first, p.first.second) == p.second;
+               });
+           }).has_value();
 }
 
 constexpr std::pair<int, int> Campo_Codigo{22, 8};
@@ -134,6 +143,15 @@ bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo)
     std::string registro(Campo_Codigo.first - 1, ' ');
     registro += codigo8;
     return Linha_Com_Campos(registro, {Campo_Codigo}, arquivo);
+}
+
+std::string Entrada_Com_Codigo(const std::string &codigo8, const std::string &arquivo)
+{
+    const std::string procurado = Codificar_Linha(codigo8);
+    const std::optional<std::string> linha = Primeira_Linha(arquivo, [&](std::string_view l) {
+        return Campo(l, Campo_Codigo.first, Campo_Codigo.second) == procurado;
+    });
+    return linha ? Decodificar_Linha(*linha) : std::string();
 }
 
 Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo)

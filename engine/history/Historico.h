@@ -35,6 +35,10 @@ bool Historico_Existe(const std::string &arquivo = Historico_Transmissoes);
 // false when the file does not exist; throws Erro_Execucao when it cannot be read.
 bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo = Historico_Transmissoes);
 
+// The first entry with this eight-character receipt code, decoded; empty when there is none or
+// the file does not exist; throws Erro_Execucao when it cannot be read.
+std::string Entrada_Com_Codigo(const std::string &codigo8, const std::string &arquivo = Historico_Transmissoes);
+
 struct Leitura_Historico {
     long long total = 0;                 // N, the number of lines in the file
     long long encontradas = 0;           // how many of them the search matched (all without one)

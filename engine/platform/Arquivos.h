@@ -24,6 +24,12 @@ bool Existe_Sem_Ser_Pasta(const std::string &caminho);
 // dot are hidden), in no particular order. Empty when the folder cannot be listed.
 std::vector<std::string> Arquivos_Comuns(const std::string &pasta);
 
+// Makes `dados` the whole of the file `caminho`: written first to a new file of its own in the
+// same folder (created without following links), flushed to the disk, then put at `caminho` in
+// one step. A failure leaves nothing behind (no empty or cut file) and `caminho` as it was; a link
+// at `caminho` is replaced, never written through. Throws Erro_Execucao.
+void Gravar_Arquivo_Inteiro(const std::string &caminho, std::string_view dados);
+
 // A file opened for appending (created when missing) under the system's lock of the whole file,
 // held until it is closed: another program appending to it waits its turn.
 class Anexo_Travado {

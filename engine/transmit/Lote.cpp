@@ -1,5 +1,7 @@
 #include "engine/transmit/Lote.h"
 
+#include "engine/history/Historico.h"
+#include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Socketout.h"
 #include "engine/platform/Texto1252.h"
 #include "engine/platform/Zip.h"
@@ -234,6 +236,27 @@ bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados)
     return std::all_of(resultados.begin(), resultados.end(), [](const Resultado_Entrega &r) {
         return r.situacao == Situacao_Entrega::Aceita || r.situacao == Situacao_Entrega::Ja_Entregue;
     });
+}
+
+std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entrega> &resultados,
+                                               const std::string &historico)
+{
+    std::vector<std::string> registros;
+    for (const Resultado_Entrega &r : resultados) {
+        std::string registro;
+        if (r.situacao == Situacao_Entrega::Ja_Entregue) {
+            try {
+                registro = Entrada_Com_Codigo(r.codigo, historico);
+            } catch (const Erro_Execucao &) {
+                // the record the batch built, below
+            }
+        }
+        if (registro.empty() && r.situacao != Situacao_Entrega::Recusada && r.situacao != Situacao_Entrega::Na_Fila)
+            registro = r.registro;
+        if (!registro.empty())
+            registros.push_back(std::move(registro));
+    }
+    return registros;
 }
 
 bool Recibo_Fora_Do_Historico(const std::vector<Resultado_Entrega> &resultados)

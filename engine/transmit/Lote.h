@@ -68,6 +68,12 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
                                                const std::function<void(const Evento_Entrega &)> &aviso,
                                                const std::atomic<bool> &parar);
 
+// The receipt records of a batch's deliveries, for writing their receipts: those of the accepted
+// files, and of the files delivered before, as the history holds them (`historico`), or as the
+// batch built them when the history lacks them or cannot be read. In the order of the results.
+std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entrega> &resultados,
+                                               const std::string &historico);
+
 // The result as a list shows it: the code, or the message that ended the delivery (on one line).
 QString Texto_Resultado(const Resultado_Entrega &r);
 

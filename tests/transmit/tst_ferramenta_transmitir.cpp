@@ -19,12 +19,15 @@ struct Execucao {
     QString saida, erros;
 };
 
-// Runs the tool in `pasta` (the current folder when empty).
-Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {}, const QString &pasta = {})
+// Runs the tool (or `programa`) in `pasta` (the current folder when empty).
+Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {}, const QString &pasta = {},
+               const QString &programa = {})
 {
     QProcess p;
     p.setWorkingDirectory(pasta.isEmpty() ? QDir::currentPath() : pasta);
-    p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir", argumentos);
+    p.start(programa.isEmpty() ? qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir"
+                               : programa,
+            argumentos);
     Execucao e;
     if (!p.waitForStarted(10000))
         return e;
@@ -158,6 +161,40 @@ private slots:
                 QVERIFY(e.saida.contains("H.MOV: recibo não gravado no histórico: "));
             QVERIFY(!e.saida.contains("Imprima"));
         }
+    }
+
+    // Receipts of files delivered before come from the history; a full disk (a file-size limit
+    // on the tool) leaves no empty PDF and gives its own status.
+    void recibos_de_ja_transmitidos_e_disco_cheio()
+    {
+        Servidor_Local s;
+        QVERIFY(QDir().mkpath("cheio"));
+        QVERIFY(QDir::setCurrent("cheio"));
+        Gerar("J.MOV", "EMPRESA J");
+        QVERIFY(QDir::setCurrent(".."));
+        const QString pasta = QDir("cheio").absolutePath();
+        const QStringList entrega{"--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim"};
+        QCOMPARE(Rodar(entrega + QStringList{"J.MOV"}, {}, pasta).status, 0);
+
+        // Writes fail once a file passes 2 KB instead of the tool being killed.
+        const QString ferramenta = qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir";
+        const Execucao cheio = Rodar({"-c", "trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\"", ferramenta, "--recibos",
+                                     "recibos", "--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim",
+                                     "J.MOV"},
+                                    {}, pasta, "/bin/sh");
+        QVERIFY2(cheio.status == 4, qPrintable(cheio.saida + cheio.erros));
+        QVERIFY(cheio.saida.contains(QRegularExpression("\nRecibo não gravado: .*\\.pdf - Arquivo grande demais\n")));
+        QVERIFY(QDir(pasta + "/recibos").entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+
+        const Execucao e = Rodar(entrega + QStringList{"--recibos", "recibos", "J.MOV"}, {}, pasta);
+        QVERIFY2(e.status == 0, qPrintable(e.saida + e.erros));
+        QVERIFY(e.saida.contains(QRegularExpression("\nJ.MOV +EMPRESA J +03/2024 +Já transmitido, código \\d{8}\n")));
+        const Leitura_Historico h = Ler_Historico((pasta + "/Zelta.ret").toStdString());
+        QCOMPARE(h.total, 1LL);
+        const QString pdf = pasta + "/recibos/" + QString::fromStdString(Nome_Arquivo_Recibo(h.entradas[0]));
+        QFile f(pdf);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(pdf));
+        QVERIFY(f.read(5) == "%PDF-");
     }
 
     void ctrl_c_nao_inicia_mais_arquivos()

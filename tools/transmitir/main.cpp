@@ -1,13 +1,12 @@
 // zelta-transmitir: delivers declaration files from the command line with the transmit command,
 // appending to the "Zelta.ret" of the current folder.
 #include "engine/platform/Console.h"
-#include "engine/print/Recibo_Pdf.h"
+#include "engine/print/Recibos_Pdf.h"
 #include "tools/transmitir/Opcoes.h"
 #include "tools/transmitir/Painel.h"
 #include "engine/transmit/Lote.h"
 #include "engine/transmit/Mensagens.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <atomic>
 #include <cstdio>
@@ -32,25 +31,14 @@ bool Confirmar()
     return r == QStringLiteral("s") || r == QStringLiteral("sim");
 }
 
-// Writes the receipt of every accepted delivery; false when one could not be written.
-bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &resultados, Painel &painel)
+// Writes the receipts of the files accepted or delivered before; false when one was not written.
+bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &resultados, const std::string &historico,
+                    Painel &painel)
 {
-    bool tudo = true;
-    if (!QDir().mkpath(pasta)) {
-        painel.Linha(QStringLiteral("Não foi possível criar a pasta dos recibos: ") + pasta);
-        return false;
-    }
-    for (const Resultado_Entrega &r : resultados) {
-        if (r.situacao != Situacao_Entrega::Aceita || r.registro.empty())
-            continue;
-        const QString caminho = QDir(pasta).filePath(QFile::decodeName(Nome_Arquivo_Recibo(r.registro).c_str()));
-        QString erro;
-        if (!Gravar_Recibo_Pdf(r.registro, caminho, &erro)) {
-            painel.Linha(QStringLiteral("Recibo não gravado: ") + caminho + QStringLiteral(" - ") + erro);
-            tudo = false;
-        }
-    }
-    return tudo;
+    const Gravacao_Recibos g = Gravar_Recibos_Pdf(Registros_Dos_Recibos(resultados, historico), pasta);
+    for (const Recibo_Pdf_Gravado &f : g.falhas)
+        painel.Linha(QStringLiteral("Recibo não gravado: ") + f.caminho + QStringLiteral(" - ") + f.motivo);
+    return g.falhas.empty();
 }
 } // namespace
 
@@ -99,7 +87,7 @@ int main(int argc, char **argv)
     });
     const std::vector<Resultado_Entrega> resultados =
         Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
-    const bool recibos_gravados = o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, painel);
+    const bool recibos_gravados = o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, a.historico, painel);
     painel.Resumo(resultados);
     if (Recibo_Fora_Do_Historico(resultados))
         return Saida_Fora_Do_Historico;

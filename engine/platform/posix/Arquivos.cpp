@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho)
 {
@@ -61,6 +62,34 @@ std::vector<std::string> Arquivos_Comuns(const std::string &pasta)
     }
     ::closedir(d);
     return nomes;
+}
+
+void Gravar_Arquivo_Inteiro(const std::string &caminho, std::string_view dados)
+{
+    const auto barra = caminho.find_last_of('/');
+    const std::string pasta = barra == std::string::npos ? std::string() : caminho.substr(0, barra + 1);
+    // O_EXCL refuses a name that exists, a link included; the mode follows the umask.
+    std::random_device fonte;
+    std::string temporario;
+    sistema::Descritor fd;
+    for (int tentativa = 0; tentativa < 100 && !fd.Aberto(); ++tentativa) {
+        temporario = pasta + ".zelta-" + std::to_string(fonte()) + ".tmp";
+        fd = sistema::Abrir(temporario.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0666);
+        if (!fd.Aberto() && errno != EEXIST)
+            break;
+    }
+    if (!fd.Aberto())
+        throw Erro_De_Arquivo(errno);
+    int err = 0;
+    if (!sistema::Escrever_Tudo(fd.Fd(), dados) || ::fsync(fd.Fd()) != 0)
+        err = errno != 0 ? errno : ENOSPC;
+    else if (::close(fd.Soltar()) != 0 || ::rename(temporario.c_str(), caminho.c_str()) != 0)
+        err = errno;
+    if (err == 0)
+        return;
+    fd.Fechar();
+    ::unlink(temporario.c_str());
+    throw Erro_De_Arquivo(err);
 }
 
 Anexo_Travado::Anexo_Travado(const std::string &caminho)
