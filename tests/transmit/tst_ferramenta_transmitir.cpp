@@ -4,6 +4,8 @@
 
 #include "engine/history/Historico.h"
 #include "engine/print/Recibo_Pdf.h"
+#include "engine/receipt/Registro_Recibo.h"
+#include "tools/transmitir/Painel.h"
 #include "tests/common/Declaracao_Teste.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 struct Execucao {
@@ -195,6 +198,56 @@ private slots:
         QFile f(pdf);
         QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(pdf));
         QVERIFY(f.read(5) == "%PDF-");
+    }
+
+    // A file whose name is not valid UTF-8 is opened by its own bytes and named in Windows-1252.
+    void nome_nao_utf8()
+    {
+        Servidor_Local s;
+        QVERIFY(QDir().mkpath("estranhos"));
+        QVERIFY(QDir::setCurrent("estranhos"));
+        Gerar("N\xC7.MOV", "EMPRESA N");
+        Gerar("Z.MOV", "EMPRESA Z");
+        Gerar("Y.MOV", "EMPRESA Y");
+        QVERIFY(QDir::setCurrent(".."));
+        const QString pasta = QDir("estranhos").absolutePath();
+        const QString ferramenta = qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir";
+        // The name's bytes go from the shell straight to the tool's command line.
+        const Execucao e = Rodar({"-c", "exec \"$0\" \"$@\" \"$(printf 'N\\307.MOV')\" Z.MOV Y.MOV", ferramenta,
+                                  "--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim",
+                                  "--paralelas", "3"},
+                                 {}, pasta, "/bin/sh");
+        QVERIFY2(e.status == 0, qPrintable(e.saida + e.erros));
+        QVERIFY2(e.saida.contains(QRegularExpression("\nNÇ.MOV +EMPRESA N +03/2024 +Aceito, código \\d{8}\n")),
+                 qPrintable(e.saida));
+        QVERIFY(e.saida.contains(QRegularExpression("\nZ.MOV +EMPRESA Z +03/2024 +Aceito, código \\d{8}\n")));
+        QVERIFY(e.saida.contains(QRegularExpression("\nY.MOV +EMPRESA Y +03/2024 +Aceito, código \\d{8}\n")));
+        const Leitura_Historico h = Ler_Historico((pasta + "/Zelta.ret").toStdString());
+        QCOMPARE(h.total, 3LL);
+        QVERIFY(std::any_of(h.entradas.begin(), h.entradas.end(),
+                            [](const std::string &r) { return Recibo::Nome_Arquivo(r).find("N\xC7.MOV") != std::string::npos; }));
+    }
+
+    // The summary table prints every row: a company name holding a NUL and a control byte shows
+    // them as blanks, and the rows after it follow.
+    void resumo_com_bytes_de_controle()
+    {
+        std::FILE *f = std::tmpfile();
+        QVERIFY(f);
+        std::vector<Resultado_Entrega> r(3);
+        r[0].declaracao.Razao_Social = "EMPRESA A";
+        r[1].declaracao.Razao_Social = std::string("EMPRESA\0Z\x01X", 11);
+        r[2].declaracao.Razao_Social = "EMPRESA Y";
+        Painel(f, false, {"A.MOV", "Z.MOV", "Y.MOV"}).Resumo(r);
+        QByteArray saida(4096, '\0');
+        std::rewind(f);
+        saida.resize(static_cast<qsizetype>(std::fread(saida.data(), 1, static_cast<size_t>(saida.size()), f)));
+        std::fclose(f);
+        QVERIFY(!saida.contains('\0'));
+        const QStringList linhas = QString::fromUtf8(saida).split('\n');
+        QCOMPARE(linhas.size(), 5); // the heading, three rows, the end
+        QVERIFY(linhas[2].startsWith("Z.MOV        EMPRESA Z X "));
+        QVERIFY(linhas[3].startsWith("Y.MOV        EMPRESA Y "));
     }
 
     void ctrl_c_nao_inicia_mais_arquivos()

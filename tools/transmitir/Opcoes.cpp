@@ -4,6 +4,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <optional>
 
 namespace {
 // A whole number from `minimo` to `maximo`, or false.
@@ -16,6 +17,42 @@ bool Numero(const QString &texto, int minimo, int maximo, int &saida)
     saida = v;
     return true;
 }
+// An argument the local encoding cannot carry through text reaches the parser as this mark and
+// its place on the line (a noncharacter, never in a real argument), and is read back as bytes.
+constexpr char16_t Marca = 0xFDD0;
+
+class Linha_Bytes {
+public:
+    explicit Linha_Bytes(const std::vector<std::string> &argumentos) : bytes_(argumentos)
+    {
+        for (size_t i = 0; i < bytes_.size(); ++i) {
+            const QByteArray b = QByteArray::fromStdString(bytes_[i]);
+            const QString t = QFile::decodeName(b);
+            textos << (QFile::encodeName(t) == b ? t : QChar(Marca) + QString::number(i));
+        }
+    }
+    QStringList textos;
+    std::string Bytes(const QString &texto) const
+    {
+        const std::optional<size_t> i = Lugar(texto);
+        return i ? bytes_[*i] : QFile::encodeName(texto).toStdString();
+    }
+    // A text for what is shown or names a folder through Qt: the decoding, lossy only here.
+    QString Texto(const QString &texto) const
+    {
+        const std::optional<size_t> i = Lugar(texto);
+        return i ? QFile::decodeName(QByteArray::fromStdString(bytes_[*i])) : texto;
+    }
+
+private:
+    std::optional<size_t> Lugar(const QString &texto) const
+    {
+        bool ok = false;
+        const size_t i = texto.startsWith(QChar(Marca)) ? texto.mid(1).toULongLong(&ok) : 0;
+        return ok && i < bytes_.size() ? std::optional<size_t>(i) : std::nullopt;
+    }
+    const std::vector<std::string> &bytes_;
+};
 } // namespace
 
 QString Texto_Ajuda()
@@ -43,9 +80,10 @@ QString Texto_Ajuda()
         "  4  as entregas deram certo, mas algum recibo em PDF não foi gravado (--recibos)\n");
 }
 
-Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos)
+Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos)
 {
     Opcoes_Transmitir o;
+    const Linha_Bytes linha(argumentos);
     QCommandLineParser p;
     const QCommandLineOption servidor(QStringLiteral("servidor"), {}, QStringLiteral("HOST"));
     const QCommandLineOption porta(QStringLiteral("porta"), {}, QStringLiteral("N"));
@@ -55,7 +93,7 @@ Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos)
     const QCommandLineOption sim(QStringLiteral("sim"), {});
     const QCommandLineOption ajuda(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
     p.addOptions({servidor, porta, paralelas, recibos, espera, sim, ajuda});
-    if (!p.parse(argumentos)) {
+    if (!p.parse(linha.textos)) {
         o.erro = p.errorText();
         return o;
     }
@@ -63,7 +101,7 @@ Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos)
         o.ajuda = true;
         return o;
     }
-    o.servidor = p.value(servidor).toStdString();
+    o.servidor = linha.Texto(p.value(servidor)).toStdString();
     int n = 0;
     if (p.isSet(porta)) {
         if (!Numero(p.value(porta), 1, 65535, n))
@@ -74,10 +112,10 @@ Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos)
         o.erro = QStringLiteral("--paralelas aceita de 1 a %1: %2").arg(Max_Paralelas).arg(p.value(paralelas));
     if (p.isSet(espera) && !Numero(p.value(espera), 0, 24 * 60, o.espera_min))
         o.erro = QStringLiteral("--espera aceita de 0 a 1440 minutos: %1").arg(p.value(espera));
-    o.recibos = p.value(recibos);
+    o.recibos = linha.Texto(p.value(recibos));
     o.sim = p.isSet(sim);
     for (const QString &a : p.positionalArguments())
-        o.arquivos.push_back(QFile::encodeName(a).toStdString());
+        o.arquivos.push_back(linha.Bytes(a));
     if (o.erro.isEmpty() && o.arquivos.empty())
         o.erro = QStringLiteral("Informe ao menos um arquivo a transmitir.");
     return o;

@@ -1,7 +1,6 @@
 #pragma once
 // The command line of zelta-transmitir.
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,5 +26,7 @@ enum Saida : int {
     Saida_Recibos_Pdf = 4,      // deliveries done, but a PDF receipt could not be written
 };
 
-Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos); // argumentos[0] is the program
+// `argumentos` are the command line's own bytes, argumentos[0] the program. A file is kept as its
+// bytes, so a name that is not valid in the local encoding is still opened.
+Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos);
 QString Texto_Ajuda();

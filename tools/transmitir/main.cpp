@@ -44,10 +44,7 @@ bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &
 
 int main(int argc, char **argv)
 {
-    QStringList argumentos;
-    for (int i = 0; i < argc; ++i)
-        argumentos << QString::fromLocal8Bit(argv[i]);
-    const Opcoes_Transmitir o = Ler_Opcoes(argumentos);
+    const Opcoes_Transmitir o = Ler_Opcoes(std::vector<std::string>(argv, argv + argc));
     // Only the receipts need fonts and a paint engine; they are drawn without a screen.
     if (!o.recibos.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
