@@ -195,7 +195,7 @@ std::string Comando_Transmitir::Aguardar_Resposta()
             return sock.Receber_Dados(sock.Bytes_Disponiveis());
         ++tentativas;
         Pausa_Segundos(relogio_, 5);
-        if (tentativas <= 20)
+        if (tentativas <= 20 && !janela_.Espera_Esgotada())
             continue;
         tentativas = 0;
         if (janela_.Perguntar(Pergunta::Demora_05, Mensagem::Demora_05) != Resposta::Sim)

@@ -64,6 +64,9 @@ public:
     }
     // Asked before each block: true ends the transmission as the user's abandonment would.
     virtual bool Interromper() { return false; }
+    // Asked after each pause while a reply is awaited: true asks message 05 now instead of after
+    // the usual twenty pauses (a batch with a limit on the wait).
+    virtual bool Espera_Esgotada() { return false; }
 
     // Components the window carries.
     virtual Socketout &Socket() = 0;

@@ -113,6 +113,8 @@ public:
     }
     void Aguardando_Resposta() override { Avisar_Evento({Evento_Entrega::Aguardando, indice_}); }
     bool Interromper() override { return parar_; }
+    // The limit is kept to the pause (5 s), not to the next twenty pauses.
+    bool Espera_Esgotada() override { return Esperando_Ha() >= ajustes_.espera_maxima_s; }
 
     Socketout &Socket() override { return socket_; }
     Zip &Compactador() override { return zip_; }

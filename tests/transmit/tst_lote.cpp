@@ -213,6 +213,34 @@ private slots:
         QVERIFY(!Historico_Existe());
     }
 
+    // A limit shorter than twenty pauses: message 05 comes once the limit has passed, within one
+    // pause of it, and is answered No.
+    void espera_curta_cumprida()
+    {
+        servidor::Opcoes o;
+        o.sem_resposta = true;
+        Servidor_Local s(o);
+        Ajustes_Lote a = Ajustes(s.porta);
+        a.espera_maxima_s = 60;
+        Relogio_Rapido *relogio = nullptr;
+        a.novo_relogio = [&](Socketout &) {
+            auto r = std::make_unique<Relogio_Rapido>();
+            relogio = r.get();
+            return r;
+        };
+        Registro_Eventos ev;
+        double pausado = -1; // read while the delivery's clock lives
+        const auto r = Transmitir_Lote({Gerar("A.MOV", "EMPRESA A")}, a, [&](const Evento_Entrega &e) {
+            ev(e);
+            if (e.tipo == Evento_Entrega::Mensagem && e.texto == Mensagem::Demora_05)
+                pausado = relogio->pausado;
+        }, nunca_);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(ev.Mensagens(0), (QStringList{Mensagem::Demora_05, Mensagem::Abortada_06}));
+        // The pauses after the block (3 s and 5 s) and the 5 s ones while waiting.
+        QVERIFY2(pausado >= 60 && pausado <= 65, qPrintable(QString::number(pausado)));
+    }
+
     void falhas_de_rede_nao_param_o_lote()
     {
         Servidor_Local s;
