@@ -100,7 +100,7 @@ bool Anexar_Entrada(const std::string &registro, const std::string &arquivo, Ane
     // Both are needed: where the file lock is emulated by record locks it does not exclude threads.
     static std::mutex vez;
     const std::lock_guard<std::mutex> nossa_vez(vez);
-    Anexo_Travado historico(arquivo);
+    Anexo_Travado historico(arquivo, Espera_Trava_Historico_ms);
     if (modo == Anexo::Se_Ausente && Presente(registro, mesma, arquivo)) {
         historico.Fechar();
         return false;

@@ -19,6 +19,9 @@ constexpr std::size_t Guardado_Por_Linha = 256;
 std::string Codificar_Linha(const std::string &registro); // shifted, without line end
 std::string Decodificar_Linha(const std::string &linha);
 
+// How long an append waits for another program's lock on the file before it fails.
+constexpr int Espera_Trava_Historico_ms = 30000;
+
 // Appends one entry as one write, flushed and synced before it returns; throws Erro_Execucao.
 // Safe from several threads and against other programs that take the file's advisory lock (flock).
 void Gravar_Historico(const std::string &registro, const std::string &arquivo = Historico_Transmissoes);

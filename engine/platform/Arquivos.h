@@ -31,11 +31,12 @@ std::vector<std::string> Arquivos_Comuns(const std::string &pasta);
 void Gravar_Arquivo_Inteiro(const std::string &caminho, std::string_view dados);
 
 // A file opened for appending (created when missing) under the system's lock of the whole file,
-// held until it is closed: another program appending to it waits its turn.
+// held until it is closed: another program appending to it waits its turn, up to a limit.
 class Anexo_Travado {
 public:
-    // Throws Erro_Execucao when the file cannot be opened or locked.
-    explicit Anexo_Travado(const std::string &caminho);
+    // Throws Erro_Execucao when the file cannot be opened, or not locked within `espera_ms`
+    // (the description names the program holding the lock when the system tells).
+    Anexo_Travado(const std::string &caminho, int espera_ms);
     std::int64_t Tamanho() const;
     // The byte at `posicao`; false when it cannot be read.
     bool Ler_Byte(std::int64_t posicao, char &c) const;

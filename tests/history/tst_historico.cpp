@@ -2,6 +2,7 @@
 // of the newest entries, including files left behind by a crash mid-write.
 #include "engine/history/Historico.h"
 
+#include "engine/platform/Arquivos.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/receipt/Registro_Recibo.h"
 
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <fstream>
 #include <functional>
+#include <csignal>
 #include <map>
 #include <thread>
 #include <sys/wait.h>
@@ -375,6 +377,46 @@ private slots:
         QVERIFY(Gravar_Historico_Se_Ausente(outro_mes, Mesma_Entrada::Entrega, arq));
         QVERIFY(!Gravar_Historico_Se_Ausente(outro_mes, Mesma_Entrada::Codigo, arq));
         QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 3);
+    }
+
+    // Another program keeps the history locked: the append gives up after its limit and names
+    // the holder, instead of waiting for ever.
+    void trava_alheia_tem_limite_e_dono()
+    {
+        const std::string arq = Caminho("travado.ret");
+        int canal[2];
+        QCOMPARE(::pipe(canal), 0);
+        const pid_t filho = ::fork();
+        QVERIFY(filho >= 0);
+        if (filho == 0) {
+            const Anexo_Travado trava(arq, 0);
+            const char pronto = 'x';
+            if (::write(canal[1], &pronto, 1) == 1)
+                ::sleep(120); // ended by the test
+            ::_exit(0);
+        }
+        char pronto = 0;
+        const bool travado = ::read(canal[0], &pronto, 1) == 1;
+        ::close(canal[0]);
+        ::close(canal[1]);
+        QString descricao;
+        int numero = 0;
+        if (travado) {
+            try {
+                Gravar_Historico(Registro_Numero(1), arq);
+            } catch (const Erro_Execucao &e) {
+                numero = e.numero;
+                descricao = e.descricao;
+            }
+        }
+        ::kill(filho, SIGKILL);
+        ::waitpid(filho, nullptr, 0);
+        QVERIFY(travado);
+        QCOMPARE(numero, Erro::Permissao_Negada);
+        QCOMPARE(descricao, QStringLiteral("Arquivo em uso pelo programa tst_historico (processo %1)").arg(filho));
+        // Once the holder is gone the append goes through.
+        Gravar_Historico(Registro_Numero(1), arq);
+        QCOMPARE(Ler_Historico(arq).total, 1LL);
     }
 
     void falhas_de_gravacao_e_leitura()

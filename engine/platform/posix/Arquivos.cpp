@@ -5,9 +5,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <random>
 
 sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho)
@@ -92,7 +96,37 @@ void Gravar_Arquivo_Inteiro(const std::string &caminho, std::string_view dados)
     throw Erro_De_Arquivo(err);
 }
 
-Anexo_Travado::Anexo_Travado(const std::string &caminho)
+namespace {
+// Who holds the whole-file lock of the open file, as the system's lock table says (Linux):
+// "pelo programa NAME (processo PID)", or "por outro programa".
+QString Dono_Da_Trava(int fd)
+{
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        return QStringLiteral("por outro programa");
+    char alvo[64];
+    std::snprintf(alvo, sizeof alvo, "%02x:%02x:%llu", major(st.st_dev), minor(st.st_dev),
+                  static_cast<unsigned long long>(st.st_ino));
+    std::ifstream travas("/proc/locks");
+    std::string linha;
+    while (std::getline(travas, linha)) {
+        // "1: FLOCK  ADVISORY  WRITE 1234 08:01:5678 0 EOF"; waiters read "1: -> FLOCK ...".
+        std::istringstream campos(linha);
+        std::string numero, tipo, modo, acesso, processo, arquivo;
+        if (!(campos >> numero >> tipo >> modo >> acesso >> processo >> arquivo) || tipo != "FLOCK" || arquivo != alvo)
+            continue;
+        std::ifstream comm("/proc/" + processo + "/comm");
+        std::string nome;
+        if (std::getline(comm, nome) && !nome.empty())
+            return QStringLiteral("pelo programa %1 (processo %2)")
+                .arg(QString::fromLocal8Bit(nome), QString::fromStdString(processo));
+        return QStringLiteral("pelo processo %1").arg(QString::fromStdString(processo));
+    }
+    return QStringLiteral("por outro programa");
+}
+} // namespace
+
+Anexo_Travado::Anexo_Travado(const std::string &caminho, int espera_ms)
 {
     // Read access only serves to look at the last byte; a write-only file is still appended to.
     for (int modo : {O_RDWR, O_WRONLY}) {
@@ -100,8 +134,13 @@ Anexo_Travado::Anexo_Travado(const std::string &caminho)
         if (fd_.Aberto() || errno != EACCES)
             break;
     }
-    if (!fd_.Aberto() || !sistema::Travar(fd_.Fd()))
+    if (!fd_.Aberto())
         throw Erro_De_Arquivo(errno);
+    const int err = sistema::Travar(fd_.Fd(), espera_ms);
+    if (err == EWOULDBLOCK)
+        throw Erro_Execucao(Erro::Permissao_Negada, QStringLiteral("Arquivo em uso ") + Dono_Da_Trava(fd_.Fd()));
+    if (err != 0)
+        throw Erro_De_Arquivo(err);
 }
 
 std::int64_t Anexo_Travado::Tamanho() const
