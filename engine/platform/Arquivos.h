@@ -24,6 +24,14 @@ bool Existe_Sem_Ser_Pasta(const std::string &caminho);
 // dot are hidden), in no particular order. Empty when the folder cannot be listed.
 std::vector<std::string> Arquivos_Comuns(const std::string &pasta);
 
+// The number of this process.
+long Processo_Atual();
+// Removes the folders of `pasta` named `prefixo` + the number of a process that has ended + "-"
+// + anything, with the files in them, when they belong to this user: what a killed program left.
+// Links are never followed (a link with such a name stays; a link in such a folder is removed
+// itself). Failures are ignored: the folders are tried again next time.
+void Limpar_Pastas_Abandonadas(const std::string &pasta, const std::string &prefixo);
+
 // Makes `dados` the whole of the file `caminho`: written first to a new file of its own in the
 // same folder (created without following links), flushed to the disk, then put at `caminho` in
 // one step. A failure leaves nothing behind (no empty or cut file) and `caminho` as it was; a link

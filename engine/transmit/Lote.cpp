@@ -1,6 +1,7 @@
 #include "engine/transmit/Lote.h"
 
 #include "engine/history/Historico.h"
+#include "engine/platform/Arquivos.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Socketout.h"
 #include "engine/platform/Texto1252.h"
@@ -11,6 +12,7 @@
 #include "engine/transmit/Janela_Transmissao.h"
 #include "engine/transmit/Relogio.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <mutex>
@@ -211,8 +213,11 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
     for (size_t i = 0; i < arquivos.size(); ++i)
         resultados[i].arquivo = arquivos[i];
 
-    // Each delivery packs into an archive of its own, so parallel ones never share one.
-    const QTemporaryDir pasta;
+    // Each delivery packs into an archive of its own, so parallel ones never share one. The
+    // folder is named after this process: the folders of killed ones are removed here.
+    const QString prefixo = QStringLiteral("zelta-lote-");
+    Limpar_Pastas_Abandonadas(QFile::encodeName(QDir::tempPath()).toStdString(), prefixo.toStdString());
+    const QTemporaryDir pasta(QDir(QDir::tempPath()).filePath(prefixo + QString::number(Processo_Atual()) + "-XXXXXX"));
     auto zip_de = [&](size_t i) {
         return QFile::encodeName(pasta.filePath(QStringLiteral("Arqzip-%1.zip").arg(i))).toStdString();
     };

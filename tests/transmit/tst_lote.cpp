@@ -241,6 +241,51 @@ private slots:
         QVERIFY2(pausado >= 60 && pausado <= 65, qPrintable(QString::number(pausado)));
     }
 
+    // A killed batch leaves its folder of archives: the next batch removes the folders of ended
+    // processes of ours, and nothing else (a running batch's folder, a link, what a link names).
+    void pastas_de_lotes_mortos_removidas()
+    {
+        QTemporaryDir temp;
+        const QByteArray antes = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        const pid_t morto = ::fork();
+        QVERIFY(morto >= 0);
+        if (morto == 0)
+            ::_exit(0);
+        QCOMPARE(::waitpid(morto, nullptr, 0), morto);
+        const QDir t(temp.path());
+        const QString abandonada = QString("zelta-lote-%1-abc123").arg(morto);
+        const QString viva = QString("zelta-lote-%1-def456").arg(::getpid());
+        const QString link = QString("zelta-lote-%1-lnk").arg(morto);
+        for (const QString &p : {abandonada, viva, QString("alheia/dentro")})
+            QVERIFY(t.mkpath(p));
+        QFile alheio(t.filePath("alheia/arquivo"));
+        QVERIFY(alheio.open(QIODevice::WriteOnly) && alheio.write("x") == 1);
+        alheio.close();
+        QFile zip(t.filePath(abandonada + "/Arqzip-0.zip"));
+        QVERIFY(zip.open(QIODevice::WriteOnly) && zip.write("PK") == 2);
+        zip.close();
+        QVERIFY(QFile::link(t.filePath("alheia/arquivo"), t.filePath(abandonada + "/link")));
+        QVERIFY(QFile::link(t.filePath("alheia"), t.filePath(link)));
+
+        Servidor_Local s;
+        const auto r = Lote({Gerar("A.MOV", "EMPRESA A")}, Ajustes(s.porta));
+        // The server keeps its data here too.
+        QStringList restantes = t.entryList({"zelta-*", "alheia"}, QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
+        restantes.sort();
+        QStringList esperadas{"alheia", viva, link};
+        esperadas.sort();
+        if (antes.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", antes);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Aceita);
+        QCOMPARE(restantes, esperadas);
+        QVERIFY(!QFile::exists(t.filePath(abandonada)));
+        QVERIFY(QFile::exists(t.filePath("alheia/arquivo")));
+        QVERIFY(QDir(t.filePath("alheia/dentro")).exists());
+    }
+
     void falhas_de_rede_nao_param_o_lote()
     {
         Servidor_Local s;

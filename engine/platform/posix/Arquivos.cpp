@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -66,6 +67,55 @@ std::vector<std::string> Arquivos_Comuns(const std::string &pasta)
     }
     ::closedir(d);
     return nomes;
+}
+
+long Processo_Atual() { return static_cast<long>(::getpid()); }
+
+namespace {
+// Removes the entries of folder `nome` in `pasta_fd` (sub-folders are left, and so is the folder
+// then), then the folder.
+void Remover_Pasta_Rasa(int pasta_fd, const char *nome)
+{
+    const int fd = ::openat(pasta_fd, nome, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return;
+    }
+    while (const dirent *e = ::readdir(d))
+        if (std::string_view(e->d_name) != "." && std::string_view(e->d_name) != "..")
+            ::unlinkat(fd, e->d_name, 0);
+    ::closedir(d);
+    ::unlinkat(pasta_fd, nome, AT_REMOVEDIR);
+}
+} // namespace
+
+void Limpar_Pastas_Abandonadas(const std::string &pasta, const std::string &prefixo)
+{
+    DIR *d = ::opendir(pasta.c_str());
+    if (!d)
+        return;
+    const int fd = ::dirfd(d);
+    while (const dirent *e = ::readdir(d)) {
+        const std::string_view nome(e->d_name);
+        if (nome.substr(0, prefixo.size()) != prefixo)
+            continue;
+        const std::string_view resto = nome.substr(prefixo.size());
+        const size_t traco = resto.find('-');
+        if (traco == 0 || traco > 9 || resto.find_first_not_of("0123456789") != traco)
+            continue;
+        const pid_t processo = static_cast<pid_t>(std::stol(std::string(resto.substr(0, traco))));
+        struct stat st {};
+        if (::fstatat(fd, e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+            continue;
+        // A process of another user answers EPERM: alive, its folder stays.
+        if (processo <= 0 || ::kill(processo, 0) == 0 || errno != ESRCH)
+            continue;
+        Remover_Pasta_Rasa(fd, e->d_name);
+    }
+    ::closedir(d);
 }
 
 void Gravar_Arquivo_Inteiro(const std::string &caminho, std::string_view dados)
