@@ -83,12 +83,18 @@ bool Linha_Com_Campos(const std::string &registro, std::initializer_list<std::pa
 
 constexpr std::pair<int, int> Campo_Codigo{22, 8};
 
+// A history that cannot be read (one open for writing only) counts as lacking the entry: it is
+// appended to as before, since a line written twice is better than a receipt lost.
 bool Presente(const std::string &registro, Mesma_Entrada mesma, const std::string &arquivo)
 {
-    if (mesma == Mesma_Entrada::Codigo)
-        return Linha_Com_Campos(registro, {Campo_Codigo}, arquivo);
-    // Code, identifier type and identifier (22-44), competence (130-135).
-    return Linha_Com_Campos(registro, {{22, 23}, {130, 6}}, arquivo);
+    try {
+        if (mesma == Mesma_Entrada::Codigo)
+            return Linha_Com_Campos(registro, {Campo_Codigo}, arquivo);
+        // Code, identifier type and identifier (22-44), competence (130-135).
+        return Linha_Com_Campos(registro, {{22, 23}, {130, 6}}, arquivo);
+    } catch (const Erro_Execucao &) {
+        return false;
+    }
 }
 
 enum class Anexo { Sempre, Se_Ausente };
