@@ -82,14 +82,7 @@ public:
         Mensagem(texto, r);
         return r;
     }
-    void Avisar(const QString &texto, Icone) override
-    {
-        // After 08 the only notice is a failure of the history (its look before the append ends
-        // the command): the delivery stands, its record is not in the history.
-        if (r_.situacao == Situacao_Entrega::Ja_Entregue && r_.historico_nao_gravado.isEmpty())
-            r_.historico_nao_gravado = QString(texto).replace(QChar(13), QChar(' '));
-        Mensagem(texto, Resposta::Ok);
-    }
+    void Avisar(const QString &texto, Icone) override { Mensagem(texto, Resposta::Ok); }
     void Ponteiro_Espera(bool) override {}
 
     void Guardar_Recibo(const std::string &registro) override { r_.registro = registro; }
@@ -186,8 +179,19 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     Comando_Transmitir comando(janela, *relogio, t);
     comando.cmdTransmitir_Click(Escolha(r.arquivo));
     r.declaracao = comando.Declaracao();
-    if (r.situacao == Situacao_Entrega::Ja_Entregue)
+    if (r.situacao == Situacao_Entrega::Ja_Entregue) {
         r.codigo = Codigo_Recebimento_De(comando.Resposta_Servidor());
+        // A failure after 08 (the history's look before the append, the connection) ends the
+        // command with its own message: the history itself says whether the receipt is there.
+        if (r.historico_nao_gravado.isEmpty()) {
+            try {
+                if (!Entrada_Presente(r.codigo, a.historico))
+                    r.historico_nao_gravado = QStringLiteral("o recibo não está no histórico");
+            } catch (const Erro_Execucao &e) {
+                r.historico_nao_gravado = e.descricao;
+            }
+        }
+    }
     Evento_Entrega fim{Evento_Entrega::Fim, indice};
     fim.resultado = &r;
     avisos(fim);
