@@ -90,8 +90,9 @@ bool Presente(const std::string &registro, Mesma_Entrada mesma, const std::strin
     try {
         if (mesma == Mesma_Entrada::Codigo)
             return Linha_Com_Campos(registro, {Campo_Codigo}, arquivo);
-        // Code, identifier type and identifier (22-44), competence (130-135).
-        return Linha_Com_Campos(registro, {{22, 23}, {130, 6}}, arquivo);
+        // Every field but the file name (10-21), which copies of one declaration may differ in:
+        // reception date and time, code, the declaration's data.
+        return Linha_Com_Campos(registro, {{1, 9}, {22, Tamanho_Registro - 21}}, arquivo);
     } catch (const Erro_Execucao &) {
         return false;
     }

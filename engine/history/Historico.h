@@ -25,8 +25,8 @@ constexpr int Espera_Trava_Historico_ms = 30000;
 // Appends one entry as one write, flushed and synced before it returns; throws Erro_Execucao.
 // Safe from several threads and against other programs that take the file's advisory lock (flock).
 void Gravar_Historico(const std::string &registro, const std::string &arquivo = Historico_Transmissoes);
-// Which entry already in the file stands for the record: one with its receipt code, or one with
-// its code, identifier and competence (the same delivery, not just the same number).
+// Which entry already in the file stands for the record: one with its receipt code, or the same
+// delivery (every field but the file name equal: reception date and time, code, declaration).
 enum class Mesma_Entrada { Codigo, Entrega };
 // Gravar_Historico unless such an entry is already in the file: the look and the write are one
 // step under the same locks, so deliveries of one file running at once (threads or programs)

@@ -242,9 +242,9 @@ void Comando_Transmitir::Encerrar_Conexao()
 // Builds the receipt record from a reply and appends it to the history unless the same entry is
 // there. A delivery the server accepted is never lost from sight: when the history cannot be
 // written the user is told why and the record stays current, so its receipt can still be printed
-// or previewed. For an accepted delivery the same entry is the same code for the same identifier
-// and competence (a copy of the file accepted at the same moment): a line with only the code
-// could be an older delivery, whose record must not stand in for this one.
+// or previewed. For an accepted delivery the same entry is the same delivery (a copy of the file
+// answered 08 at the same moment, recorded first): a line with only the same code could be an
+// older delivery, whose record must not stand in for this one.
 void Comando_Transmitir::Registrar(const std::string &resposta, Mesma_Entrada mesma)
 {
     const std::string recibo = Montar_Recibo({resposta, nome_, declaracao_});

@@ -366,17 +366,21 @@ private slots:
         QVERIFY(Gravar_Historico_Se_Ausente(Registro_Numero(Codigos), Mesma_Entrada::Codigo, arq));
         QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 1);
 
-        // The same delivery is the same code for the same identifier and competence: a code met
-        // again for another company or month is a delivery of its own.
-        std::string outra_empresa = Registro_Numero(5);
-        outra_empresa.replace(30, 14, "99888777000166");
-        std::string outro_mes = Registro_Numero(5);
-        outro_mes.replace(129, 2, "04");
-        QVERIFY(!Gravar_Historico_Se_Ausente(Registro_Numero(5), Mesma_Entrada::Entrega, arq));
-        QVERIFY(Gravar_Historico_Se_Ausente(outra_empresa, Mesma_Entrada::Entrega, arq));
-        QVERIFY(Gravar_Historico_Se_Ausente(outro_mes, Mesma_Entrada::Entrega, arq));
-        QVERIFY(!Gravar_Historico_Se_Ausente(outro_mes, Mesma_Entrada::Codigo, arq));
-        QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 3);
+        // The same delivery is the same record but for the file name (a copy of the file): a code
+        // met again with another company, month or reception time is a delivery of its own.
+        std::string copia = Registro_Numero(5);
+        copia.replace(9, 12, "   COPIA.MOV");
+        QVERIFY(!Gravar_Historico_Se_Ausente(copia, Mesma_Entrada::Entrega, arq));
+        int outras = 0;
+        for (const auto &[posicao, valor] : std::vector<std::pair<size_t, std::string>>{
+                 {30, "99888777000166"}, {44, "OUTRA EMPRESA"}, {129, "04"}, {165, "235959"}}) {
+            std::string outra = Registro_Numero(5);
+            outra.replace(posicao, valor.size(), valor);
+            QVERIFY2(Gravar_Historico_Se_Ausente(outra, Mesma_Entrada::Entrega, arq), qPrintable(QString::number(posicao)));
+            QVERIFY(!Gravar_Historico_Se_Ausente(outra, Mesma_Entrada::Codigo, arq));
+            ++outras;
+        }
+        QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 1 + outras);
     }
 
     // Another program keeps the history locked: the append gives up after its limit and names
