@@ -66,7 +66,7 @@ QString Texto_Ajuda()
         "  --servidor HOST   máquina servidora de recepção (padrão: a do programa)\n"
         "  --porta N         porta da máquina servidora (padrão: 2500)\n"
         "  --paralelas K     transmite até K arquivos ao mesmo tempo, de 1 a 8 (padrão: 1)\n"
-        "  --recibos PASTA   grava o recibo de cada entrega aceita nessa pasta, em PDF\n"
+        "  --recibos PASTA   grava nessa pasta, em PDF, o recibo de cada arquivo aceito ou já transmitido\n"
         "  --espera MIN      aguarda a resposta da máquina servidora até MIN minutos (padrão: 10)\n"
         "  --sim             não pergunta a confirmação da transmissão\n"
         "  -h, --help        mostra esta ajuda\n"
