@@ -19,13 +19,28 @@ constexpr std::size_t Guardado_Por_Linha = 256;
 std::string Codificar_Linha(const std::string &registro); // shifted, without line end
 std::string Decodificar_Linha(const std::string &linha);
 
+// How long an append waits for another program's lock on the file before it fails.
+constexpr int Espera_Trava_Historico_ms = 30000;
+
 // Appends one entry as one write, flushed and synced before it returns; throws Erro_Execucao.
 // Safe from several threads and against other programs that take the file's advisory lock (flock).
 void Gravar_Historico(const std::string &registro, const std::string &arquivo = Historico_Transmissoes);
+// Which entry already in the file stands for the record: one with its receipt code, or the same
+// delivery (every field but the file name equal: reception date and time, code, declaration).
+enum class Mesma_Entrada { Codigo, Entrega };
+// Gravar_Historico unless such an entry is already in the file: the look and the write are one
+// step under the same locks, so deliveries of one file running at once (threads or programs)
+// record it once. True when the entry was appended; throws Erro_Execucao.
+bool Gravar_Historico_Se_Ausente(const std::string &registro, Mesma_Entrada mesma,
+                                 const std::string &arquivo = Historico_Transmissoes);
 bool Historico_Existe(const std::string &arquivo = Historico_Transmissoes);
 // Whether an entry with this eight-character receipt code (plain, zero-padded) is in the file;
 // false when the file does not exist; throws Erro_Execucao when it cannot be read.
 bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo = Historico_Transmissoes);
+
+// The first entry with this eight-character receipt code, decoded; empty when there is none or
+// the file does not exist; throws Erro_Execucao when it cannot be read.
+std::string Entrada_Com_Codigo(const std::string &codigo8, const std::string &arquivo = Historico_Transmissoes);
 
 struct Leitura_Historico {
     long long total = 0;                 // N, the number of lines in the file

@@ -50,8 +50,9 @@ Descritor Abrir_Leitura_Escrita(const char *caminho);
 off_t Tamanho(int fd);
 // pwrite without interruption by signals; the result of the call.
 ssize_t Escrever_Em(int fd, const char *origem, size_t n, off_t posicao);
-// Blocks until the advisory lock of the whole file is ours; false on failure.
-bool Travar(int fd);
+// Waits up to `espera_ms` for the advisory lock of the whole file: 0 once it is ours,
+// EWOULDBLOCK when another holder kept it all that time, the errno value of another failure.
+int Travar(int fd, int espera_ms);
 // The whole of `s` to a socket (without SIGPIPE) or a file; false when it could not go.
 bool Enviar_Tudo(int fd, std::string_view s);
 bool Escrever_Tudo(int fd, std::string_view s);

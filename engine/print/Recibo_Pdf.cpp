@@ -50,6 +50,31 @@ QString Titulo_Recibo(const std::string &r)
              De_1252(id), De_1252(Recibo::Mes_Competencia(r)), De_1252(Recibo::Ano_Competencia(r)));
 }
 
+bool Escrever_Recibo_Pdf(const std::string &registro, QIODevice &saida, QString *erro)
+{
+    auto falha = [&](const QString &motivo) {
+        if (erro)
+            *erro = motivo;
+        return false;
+    };
+    QPdfWriter pdf(&saida);
+    // A4 at the printer's resolution; the receipt's columns start far from the left edge and end
+    // near the right one, so the saved page centres them between its 10 mm margins.
+    pdf.setResolution(1200);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                                  QPageLayout::Millimeter));
+    pdf.setTitle(Titulo_Recibo(registro));
+    pdf.setCreator(QStringLiteral("ZELTA Net - Transmissão via Internet"));
+    QPainter pintor;
+    if (!pintor.begin(&pdf))
+        return falha(QStringLiteral("o documento PDF não pôde ser iniciado"));
+    pintor.setFont(Fonte_Recibo());
+    Desenhar_Pagina_Centrada(pintor, Montar_Pagina(registro, QDateTime::currentDateTime()));
+    if (!pintor.end())
+        return falha(QStringLiteral("o documento PDF não pôde ser concluído"));
+    return true;
+}
+
 bool Gravar_Recibo_Pdf(const std::string &registro, const QString &caminho, QString *erro)
 {
     auto falha = [&](const QString &motivo) {
@@ -60,23 +85,8 @@ bool Gravar_Recibo_Pdf(const std::string &registro, const QString &caminho, QStr
     QSaveFile arquivo(caminho);
     if (!arquivo.open(QIODevice::WriteOnly))
         return falha(arquivo.errorString());
-    {
-        QPdfWriter pdf(&arquivo);
-        // A4 at the printer's resolution; the receipt's columns start far from the left edge and end
-        // near the right one, so the saved page centres them between its 10 mm margins.
-        pdf.setResolution(1200);
-        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
-                                      QPageLayout::Millimeter));
-        pdf.setTitle(Titulo_Recibo(registro));
-        pdf.setCreator(QStringLiteral("ZELTA Net - Transmissão via Internet"));
-        QPainter pintor;
-        if (!pintor.begin(&pdf))
-            return falha(QStringLiteral("o documento PDF não pôde ser iniciado"));
-        pintor.setFont(Fonte_Recibo());
-        Desenhar_Pagina_Centrada(pintor, Montar_Pagina(registro, QDateTime::currentDateTime()));
-        if (!pintor.end())
-            return falha(QStringLiteral("o documento PDF não pôde ser concluído"));
-    }
+    if (!Escrever_Recibo_Pdf(registro, arquivo, erro))
+        return false;
     if (arquivo.error() != QFileDevice::NoError)
         return falha(arquivo.errorString());
     if (!arquivo.commit())

@@ -195,7 +195,7 @@ std::string Comando_Transmitir::Aguardar_Resposta()
             return sock.Receber_Dados(sock.Bytes_Disponiveis());
         ++tentativas;
         Pausa_Segundos(relogio_, 5);
-        if (tentativas <= 20)
+        if (tentativas <= 20 && !janela_.Espera_Esgotada())
             continue;
         tentativas = 0;
         if (janela_.Perguntar(Pergunta::Demora_05, Mensagem::Demora_05) != Resposta::Sim)
@@ -217,8 +217,11 @@ void Comando_Transmitir::Julgar(const std::string &resposta)
     const Resposta reimprimir = janela_.Perguntar(Pergunta::Reimprimir_08, j.mensagem);
     envio_encerrado_ = 1;
     transmissao_ok_ = 0;
+    // The look before is the one the window has always made (its failure is reported as before);
+    // the append looks again under the history's lock, as another delivery of the same file may
+    // have recorded it meanwhile.
     if (!Entrada_Presente(Codigo_Recebimento_De(resposta), ajustes_.historico))
-        Registrar(resposta);
+        Registrar(resposta, Mesma_Entrada::Codigo);
     if (reimprimir == Resposta::Sim) {
         janela_.Ponteiro_Espera(false);
         janela_.Mostrar_Reimpressao(Codigo_Recebimento_De(resposta));
@@ -236,23 +239,26 @@ void Comando_Transmitir::Encerrar_Conexao()
     janela_.Processar_Eventos();
 }
 
-// Builds the receipt record from a reply and appends it to the history. A delivery the server
-// accepted is never lost from sight: when the history cannot be written the user is told why
-// and the record stays current, so its receipt can still be printed or previewed.
-void Comando_Transmitir::Registrar(const std::string &resposta)
+// Builds the receipt record from a reply and appends it to the history unless the same entry is
+// there. A delivery the server accepted is never lost from sight: when the history cannot be
+// written the user is told why and the record stays current, so its receipt can still be printed
+// or previewed. For an accepted delivery the same entry is the same delivery (a copy of the file
+// answered 08 at the same moment, recorded first): a line with only the same code could be an
+// older delivery, whose record must not stand in for this one.
+void Comando_Transmitir::Registrar(const std::string &resposta, Mesma_Entrada mesma)
 {
     const std::string recibo = Montar_Recibo({resposta, nome_, declaracao_});
     janela_.Guardar_Recibo(recibo);
     try {
-        Gravar_Historico(recibo, ajustes_.historico);
+        Gravar_Historico_Se_Ausente(recibo, mesma, ajustes_.historico);
     } catch (const Erro_Execucao &e) {
-        janela_.Avisar(Mensagem::Historico_Nao_Gravado(e.descricao), Icone::Exclamacao);
+        janela_.Historico_Nao_Gravado(e.descricao);
     }
 }
 
 void Comando_Transmitir::Estado_Recibo()
 {
-    Registrar(resposta_);
+    Registrar(resposta_, Mesma_Entrada::Entrega);
     janela_.Entrar_Estado_Recibo(De_1252(Codigo_Recebimento_De(resposta_)));
     janela_.Processar_Eventos();
     janela_.Habilitar(Controle::cmdSair, true);

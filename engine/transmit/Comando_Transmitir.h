@@ -1,6 +1,7 @@
 #pragma once
 // The transmit command: one press of "&Transmitir" delivers the chosen declaration file and ends
 // with the window in its receipt state or closed.
+#include "engine/history/Historico.h"
 #include "engine/intake/Verificacao.h"
 #include "engine/transmit/Janela_Transmissao.h"
 
@@ -41,7 +42,7 @@ private:
     void Julgar(const std::string &resposta);
     void Encerrar_Conexao();
     void Estado_Recibo();
-    void Registrar(const std::string &resposta);
+    void Registrar(const std::string &resposta, Mesma_Entrada mesma);
     void Falha(int numero, const QString &descricao);
 
     Janela_Transmissao &janela_;

@@ -2,6 +2,7 @@
 // What the transmit command asks of whoever drives it: the controls it changes, its typed
 // questions and notices, its progress, and the receipt state. The transmit window answers through
 // the message box and lays itself out; a batch answers by policy.
+#include "engine/transmit/Mensagens.h"
 #include "engine/transmit/Perguntas.h"
 
 #include <QString>
@@ -45,6 +46,12 @@ public:
 
     // The receipt record built from an accepted or already-delivered reply.
     virtual void Guardar_Recibo(const std::string &registro) = 0;
+    // The receipt record could not be appended to the history (`descricao` says why); the window
+    // tells the user to print or preview it now.
+    virtual void Historico_Nao_Gravado(const QString &descricao)
+    {
+        Avisar(Mensagem::Historico_Nao_Gravado(descricao), Icone::Exclamacao);
+    }
     // After an accepted delivery: preview, print and close are offered; `codigo` has eight digits.
     virtual void Entrar_Estado_Recibo(const QString &codigo) = 0;
 
@@ -57,6 +64,9 @@ public:
     }
     // Asked before each block: true ends the transmission as the user's abandonment would.
     virtual bool Interromper() { return false; }
+    // Asked after each pause while a reply is awaited: true asks message 05 now instead of after
+    // the usual twenty pauses (a batch with a limit on the wait).
+    virtual bool Espera_Esgotada() { return false; }
 
     // Components the window carries.
     virtual Socketout &Socket() = 0;

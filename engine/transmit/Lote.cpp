@@ -1,5 +1,8 @@
 #include "engine/transmit/Lote.h"
 
+#include "engine/history/Historico.h"
+#include "engine/platform/Arquivos.h"
+#include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Socketout.h"
 #include "engine/platform/Texto1252.h"
 #include "engine/platform/Zip.h"
@@ -9,6 +12,7 @@
 #include "engine/transmit/Janela_Transmissao.h"
 #include "engine/transmit/Relogio.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -35,6 +39,11 @@ private:
     const std::function<void(const Evento_Entrega &)> &f_;
     std::mutex m_;
 };
+
+QString Texto_Historico_Nao_Gravado(const QString &descricao)
+{
+    return QStringLiteral("recibo não gravado no histórico: ") + descricao;
+}
 
 // One delivery's window: its own components, and the batch's answers.
 class Janela_Lote : public Janela_Transmissao {
@@ -78,6 +87,12 @@ public:
     void Ponteiro_Espera(bool) override {}
 
     void Guardar_Recibo(const std::string &registro) override { r_.registro = registro; }
+    // Nobody can print or preview now: the result says what happened.
+    void Historico_Nao_Gravado(const QString &descricao) override
+    {
+        r_.historico_nao_gravado = descricao;
+        Mensagem(Texto_Historico_Nao_Gravado(descricao), Resposta::Ok);
+    }
     void Entrar_Estado_Recibo(const QString &codigo) override
     {
         r_.situacao = Situacao_Entrega::Aceita;
@@ -94,6 +109,8 @@ public:
     }
     void Aguardando_Resposta() override { Avisar_Evento({Evento_Entrega::Aguardando, indice_}); }
     bool Interromper() override { return parar_; }
+    // The limit is kept to the pause (5 s), not to the next twenty pauses.
+    bool Espera_Esgotada() override { return Esperando_Ha() >= ajustes_.espera_maxima_s; }
 
     Socketout &Socket() override { return socket_; }
     Zip &Compactador() override { return zip_; }
@@ -163,8 +180,19 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     Comando_Transmitir comando(janela, *relogio, t);
     comando.cmdTransmitir_Click(Escolha(r.arquivo));
     r.declaracao = comando.Declaracao();
-    if (r.situacao == Situacao_Entrega::Ja_Entregue)
+    if (r.situacao == Situacao_Entrega::Ja_Entregue) {
         r.codigo = Codigo_Recebimento_De(comando.Resposta_Servidor());
+        // A failure after 08 (the history's look before the append, the connection) ends the
+        // command with its own message: the history itself says whether the receipt is there.
+        if (r.historico_nao_gravado.isEmpty()) {
+            try {
+                if (!Entrada_Presente(r.codigo, a.historico))
+                    r.historico_nao_gravado = QStringLiteral("o recibo não está no histórico");
+            } catch (const Erro_Execucao &e) {
+                r.historico_nao_gravado = e.descricao;
+            }
+        }
+    }
     Evento_Entrega fim{Evento_Entrega::Fim, indice};
     fim.resultado = &r;
     avisos(fim);
@@ -205,8 +233,11 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
     for (size_t i = 0; i < arquivos.size(); ++i)
         resultados[i].arquivo = arquivos[i];
 
-    // Each delivery packs into an archive of its own, so parallel ones never share one.
-    const QTemporaryDir pasta;
+    // Each delivery packs into an archive of its own, so parallel ones never share one. The
+    // folder is named after this process: the folders of killed ones are removed here.
+    const QString prefixo = QStringLiteral("zelta-lote-");
+    Limpar_Pastas_Abandonadas(QFile::encodeName(QDir::tempPath()).toStdString(), prefixo.toStdString());
+    const QTemporaryDir pasta(QDir(QDir::tempPath()).filePath(prefixo + QString::number(Processo_Atual()) + "-XXXXXX"));
     auto zip_de = [&](size_t i) {
         return QFile::encodeName(pasta.filePath(QStringLiteral("Arqzip-%1.zip").arg(i))).toStdString();
     };
@@ -234,11 +265,46 @@ bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados)
     });
 }
 
+std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entrega> &resultados,
+                                               const std::string &historico)
+{
+    std::vector<std::string> registros;
+    for (const Resultado_Entrega &r : resultados) {
+        std::string registro;
+        if (r.situacao == Situacao_Entrega::Ja_Entregue) {
+            try {
+                registro = Entrada_Com_Codigo(r.codigo, historico);
+            } catch (const Erro_Execucao &) {
+                // the record the batch built, below
+            }
+        }
+        if (registro.empty() && r.situacao != Situacao_Entrega::Recusada && r.situacao != Situacao_Entrega::Na_Fila)
+            registro = r.registro;
+        if (!registro.empty())
+            registros.push_back(std::move(registro));
+    }
+    return registros;
+}
+
+bool Recibo_Fora_Do_Historico(const std::vector<Resultado_Entrega> &resultados)
+{
+    return std::any_of(resultados.begin(), resultados.end(),
+                       [](const Resultado_Entrega &r) { return !r.historico_nao_gravado.isEmpty(); });
+}
+
 QString Texto_Resultado(const Resultado_Entrega &r)
 {
+    const QString codigo = De_1252(r.codigo);
+    // The code goes last: with no history line it is the user's only record of the delivery.
+    const QString sem_historico = QStringLiteral(", ") + Texto_Historico_Nao_Gravado(r.historico_nao_gravado)
+                                  + QStringLiteral("; código ") + codigo;
+    const bool gravado = r.historico_nao_gravado.isEmpty();
     switch (r.situacao) {
-    case Situacao_Entrega::Aceita: return QStringLiteral("Aceito, código ") + De_1252(r.codigo);
-    case Situacao_Entrega::Ja_Entregue: return QStringLiteral("Já transmitido, código ") + De_1252(r.codigo);
+    case Situacao_Entrega::Aceita:
+        return gravado ? QStringLiteral("Aceito, código ") + codigo : QStringLiteral("Aceito") + sem_historico;
+    case Situacao_Entrega::Ja_Entregue:
+        return gravado ? QStringLiteral("Já transmitido, código ") + codigo
+                       : QStringLiteral("Já transmitido") + sem_historico;
     case Situacao_Entrega::Recusada: return Texto_Recusa(r.mensagem);
     case Situacao_Entrega::Na_Fila: break;
     }

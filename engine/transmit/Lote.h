@@ -32,6 +32,9 @@ struct Resultado_Entrega {
     std::string registro;            // the receipt record when one was built
     Dados_Declaracao declaracao;     // what the checks read: company, competence
     QString mensagem;                // the last numbered message or failure text
+    // Why the receipt record of an accepted or already delivered file could not be appended to
+    // the history; empty when it was, or when none was due.
+    QString historico_nao_gravado;
 };
 
 struct Evento_Entrega {
@@ -65,9 +68,17 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
                                                const std::function<void(const Evento_Entrega &)> &aviso,
                                                const std::atomic<bool> &parar);
 
+// The receipt records of a batch's deliveries, for writing their receipts: those of the accepted
+// files, and of the files delivered before, as the history holds them (`historico`), or as the
+// batch built them when the history lacks them or cannot be read. In the order of the results.
+std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entrega> &resultados,
+                                               const std::string &historico);
+
 // The outcome in a few words: accepted or delivered before with the code, refused or stopped with
 // the message's number, failed with the reason; never a question.
 QString Texto_Resultado(const Resultado_Entrega &r);
 
 // Whether every file ended accepted or delivered before.
 bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados);
+// Whether a file was delivered but its receipt record is missing from the history.
+bool Recibo_Fora_Do_Historico(const std::vector<Resultado_Entrega> &resultados);

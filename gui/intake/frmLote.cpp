@@ -6,12 +6,12 @@
 #include "engine/intake/Verificacao.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Texto1252.h"
-#include "engine/print/Recibo_Pdf.h"
 #include "engine/transmit/Mensagens.h"
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -356,28 +356,13 @@ void frmLote::Concluir(std::vector<Resultado_Entrega> resultados)
         w->setEnabled(true);
     Permitir_Marcar(true);
     cmdTransmitir->setText(QStringLiteral("&Transmitir"));
-    cmdRecibos->setEnabled(std::any_of(resultados_.begin(), resultados_.end(), [](const Resultado_Entrega &r) {
-        return r.situacao == Situacao_Entrega::Aceita && !r.registro.empty();
-    }));
+    cmdRecibos->setEnabled(std::any_of(resultados_.begin(), resultados_.end(), Entregue));
     emit Lote_Concluido();
 }
 
-int frmLote::Gravar_Recibos(const QString &pasta, QString *erro)
+Gravacao_Recibos frmLote::Gravar_Recibos(const QString &pasta)
 {
-    if (!QDir().mkpath(pasta)) {
-        *erro = QStringLiteral("Não foi possível criar a pasta ") + pasta;
-        return -1;
-    }
-    int gravados = 0;
-    for (const Resultado_Entrega &r : resultados_) {
-        if (r.situacao != Situacao_Entrega::Aceita || r.registro.empty())
-            continue;
-        const QString caminho = QDir(pasta).filePath(QFile::decodeName(Nome_Arquivo_Recibo(r.registro).c_str()));
-        if (!Gravar_Recibo_Pdf(r.registro, caminho, erro))
-            return -1;
-        ++gravados;
-    }
-    return gravados;
+    return Gravar_Recibos_Pdf(Registros_Dos_Recibos(resultados_, Ajustes_.historico), pasta);
 }
 
 void frmLote::cmdRecibos_Click()
@@ -385,13 +370,12 @@ void frmLote::cmdRecibos_Click()
     const QString p = QFileDialog::getExistingDirectory(this, QStringLiteral("Pasta dos recibos"), pasta_);
     if (p.isEmpty())
         return;
-    QString erro;
-    const int n = Gravar_Recibos(p, &erro);
-    if (n < 0)
-        Caixa_Mensagem(QStringLiteral("Os recibos não foram gravados: ") + erro, Icone::Exclamacao, Botoes::Ok);
-    else
-        Caixa_Mensagem(QStringLiteral("%1 recibo(s) gravado(s) em ").arg(n) + QDir::toNativeSeparators(p),
-                       Icone::Informacao, Botoes::Ok);
+    const Gravacao_Recibos g = Gravar_Recibos(p);
+    QString texto = QStringLiteral("%1 recibo(s) gravado(s) em ").arg(g.gravados.size()) + QDir::toNativeSeparators(p);
+    for (const Recibo_Pdf_Gravado &f : g.falhas)
+        texto += QChar(13) + QStringLiteral("Não gravado: ") + QFileInfo(f.caminho).fileName() + QStringLiteral(" - ")
+                 + f.motivo;
+    Caixa_Mensagem(texto, g.falhas.empty() ? Icone::Informacao : Icone::Exclamacao, Botoes::Ok);
 }
 
 // While a batch runs the window stays: the close box and Escape are ignored, "&Parar" stops it.

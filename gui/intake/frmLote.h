@@ -3,6 +3,7 @@
 // window never waits for a large file; the ticked ones are delivered by the batch engine, several
 // at once, while each row shows its progress and outcome.
 #include "engine/intake/Leitor_Resumo.h"
+#include "engine/print/Recibos_Pdf.h"
 #include "engine/transmit/Lote.h"
 
 #include <QDialog>
@@ -34,9 +35,9 @@ public:
     void cmdPasta_Click();
     void cmdTransmitir_Click();   // message 03, then the batch; while it runs: stops it
     void cmdRecibos_Click();
-    // Writes the receipt of every accepted delivery into `pasta`; the number written, -1 on failure
-    // with the reason in `erro`.
-    int Gravar_Recibos(const QString &pasta, QString *erro);
+    // Writes the receipt of every accepted delivery, and of every file delivered before, into
+    // `pasta`: what was written and what was not, with why.
+    Gravacao_Recibos Gravar_Recibos(const QString &pasta);
     bool Em_Andamento() const { return trabalho_.joinable(); }
     const std::vector<Resultado_Entrega> &Resultados() const { return resultados_; }
 

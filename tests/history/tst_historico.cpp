@@ -2,6 +2,7 @@
 // of the newest entries, including files left behind by a crash mid-write.
 #include "engine/history/Historico.h"
 
+#include "engine/platform/Arquivos.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/receipt/Registro_Recibo.h"
 
@@ -11,6 +12,11 @@
 #include <QTest>
 #include <fstream>
 #include <functional>
+#include <csignal>
+#include <map>
+#include <thread>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -314,6 +320,107 @@ private slots:
         Gravar_Historico(so_no_fim, arq);
         QVERIFY(!Entrada_Presente("55555555", arq));
         QVERIFY(Entrada_Presente("11111111", arq));
+    }
+
+    // Two programs, each with two threads, record the same 40 receipts: every code ends up in one
+    // line, whoever got there first; an entry of another code is still appended.
+    void gravar_se_ausente_uma_vez_entre_programas()
+    {
+        const std::string arq = Caminho("dois.ret");
+        constexpr int Codigos = 40;
+        auto gravar_todos = [&] {
+            int novas = 0;
+            for (int i = 0; i < Codigos; ++i)
+                novas += Gravar_Historico_Se_Ausente(Registro_Numero(i), Mesma_Entrada::Codigo, arq) ? 1 : 0;
+            return novas;
+        };
+        const pid_t filho = ::fork();
+        QVERIFY(filho >= 0);
+        if (filho == 0) {
+            int status = 1;
+            try {
+                int outra = 0;
+                std::thread t([&] { outra = gravar_todos(); });
+                const int novas = gravar_todos() + (t.join(), outra);
+                status = novas <= Codigos ? 0 : 1;
+            } catch (...) {
+            }
+            ::_exit(status);
+        }
+        int daqui = 0;
+        std::thread t([&] { daqui = gravar_todos(); });
+        const int aqui = gravar_todos();
+        t.join();
+        int estado = 0;
+        QCOMPARE(::waitpid(filho, &estado, 0), filho);
+        QVERIFY(WIFEXITED(estado) && WEXITSTATUS(estado) == 0);
+        QVERIFY(aqui + daqui <= Codigos);
+
+        std::map<std::string, int> vezes;
+        const Leitura_Historico h = Ler_Historico(arq);
+        for (const std::string &e : h.entradas)
+            ++vezes[Recibo::Codigo_Recebimento(e)];
+        QCOMPARE(h.total, static_cast<long long>(Codigos));
+        QCOMPARE(vezes.size(), size_t(Codigos));
+        QVERIFY(!Gravar_Historico_Se_Ausente(Registro_Numero(3), Mesma_Entrada::Codigo, arq));
+        QVERIFY(Gravar_Historico_Se_Ausente(Registro_Numero(Codigos), Mesma_Entrada::Codigo, arq));
+        QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 1);
+
+        // The same delivery is the same record but for the file name (a copy of the file): a code
+        // met again with another company, month or reception time is a delivery of its own.
+        std::string copia = Registro_Numero(5);
+        copia.replace(9, 12, "   COPIA.MOV");
+        QVERIFY(!Gravar_Historico_Se_Ausente(copia, Mesma_Entrada::Entrega, arq));
+        int outras = 0;
+        for (const auto &[posicao, valor] : std::vector<std::pair<size_t, std::string>>{
+                 {30, "99888777000166"}, {44, "OUTRA EMPRESA"}, {129, "04"}, {165, "235959"}}) {
+            std::string outra = Registro_Numero(5);
+            outra.replace(posicao, valor.size(), valor);
+            QVERIFY2(Gravar_Historico_Se_Ausente(outra, Mesma_Entrada::Entrega, arq), qPrintable(QString::number(posicao)));
+            QVERIFY(!Gravar_Historico_Se_Ausente(outra, Mesma_Entrada::Codigo, arq));
+            ++outras;
+        }
+        QCOMPARE(Ler_Historico(arq).total, static_cast<long long>(Codigos) + 1 + outras);
+    }
+
+    // Another program keeps the history locked: the append gives up after its limit and names
+    // the holder, instead of waiting for ever.
+    void trava_alheia_tem_limite_e_dono()
+    {
+        const std::string arq = Caminho("travado.ret");
+        int canal[2];
+        QCOMPARE(::pipe(canal), 0);
+        const pid_t filho = ::fork();
+        QVERIFY(filho >= 0);
+        if (filho == 0) {
+            const Anexo_Travado trava(arq, 0);
+            const char pronto = 'x';
+            if (::write(canal[1], &pronto, 1) == 1)
+                ::sleep(120); // ended by the test
+            ::_exit(0);
+        }
+        char pronto = 0;
+        const bool travado = ::read(canal[0], &pronto, 1) == 1;
+        ::close(canal[0]);
+        ::close(canal[1]);
+        QString descricao;
+        int numero = 0;
+        if (travado) {
+            try {
+                Gravar_Historico(Registro_Numero(1), arq);
+            } catch (const Erro_Execucao &e) {
+                numero = e.numero;
+                descricao = e.descricao;
+            }
+        }
+        ::kill(filho, SIGKILL);
+        ::waitpid(filho, nullptr, 0);
+        QVERIFY(travado);
+        QCOMPARE(numero, Erro::Permissao_Negada);
+        QCOMPARE(descricao, QStringLiteral("Arquivo em uso pelo programa tst_historico (processo %1)").arg(filho));
+        // Once the holder is gone the append goes through.
+        Gravar_Historico(Registro_Numero(1), arq);
+        QCOMPARE(Ler_Historico(arq).total, 1LL);
     }
 
     void falhas_de_gravacao_e_leitura()

@@ -103,8 +103,9 @@ private slots:
         QVERIFY(j.cmdRecibos->isEnabled() && j.cmdSair->isEnabled());
 
         // Both receipts in one go.
-        QString erro;
-        QCOMPARE(j.Gravar_Recibos(trabalho.filePath("recibos"), &erro), 2);
+        const Gravacao_Recibos g = j.Gravar_Recibos(trabalho.filePath("recibos"));
+        QCOMPARE(g.gravados.size(), size_t(2));
+        QVERIFY(g.falhas.empty());
         for (const std::string &registro : Ler_Historico().entradas)
             QVERIFY(QFile::exists(trabalho.filePath("recibos/" + QString::fromStdString(Nome_Arquivo_Recibo(registro)))));
 
@@ -119,6 +120,9 @@ private slots:
         QCOMPARE(j.lblSituacao->text(), QString("2 de 3 arquivo(s) entregue(s)"));
         QVERIFY(Celula(j, 0, frmLote::Resultado).startsWith("Já transmitido, código "));
         QCOMPARE(Ler_Historico().total, 2);
+        // Files delivered before still give their receipts, from the history.
+        QVERIFY(j.cmdRecibos->isEnabled());
+        QCOMPARE(j.Gravar_Recibos(trabalho.filePath("de-novo")).gravados.size(), size_t(2));
         QDir::setCurrent(anterior);
     }
 

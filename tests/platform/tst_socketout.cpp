@@ -13,6 +13,7 @@
 
 #include <chrono>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -246,6 +247,24 @@ private slots:
         s.Abrir_Conexao();
         s.Fechar_Conexao();
         QCOMPARE(Numero_Lancado([&] { s.Enviar_Dados("abc", 3); }), 24057);
+    }
+
+    // With the window's hook set the name is looked up on a thread of its own: the outcomes stay
+    // the same, and the hook runs on the caller's thread.
+    void nome_procurado_com_o_gancho()
+    {
+        Escuta e;
+        const std::thread::id chamador = std::this_thread::get_id();
+        bool outra_linha = false;
+        for (const char *host : {"localhost", "servidor-zelta.invalid"}) {
+            Socketout sem, com;
+            for (Socketout *s : {&sem, &com})
+                Configurar(*s, e.porta, host);
+            com.Durante_Espera = [&] { outra_linha = outra_linha || std::this_thread::get_id() != chamador; };
+            QCOMPARE(Numero_Lancado([&] { com.Abrir_Conexao(); }), Numero_Lancado([&] { sem.Abrir_Conexao(); }));
+            QCOMPARE(com.Conectado(), sem.Conectado());
+        }
+        QVERIFY(!outra_linha);
     }
 
     void tempo_esgotado_ao_conectar()

@@ -4,6 +4,8 @@
 
 #include "engine/history/Historico.h"
 #include "engine/print/Recibo_Pdf.h"
+#include "engine/receipt/Registro_Recibo.h"
+#include "tools/transmitir/Painel.h"
 #include "tests/common/Declaracao_Teste.h"
 
 #include <QDir>
@@ -12,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
 
 namespace {
 struct Execucao {
@@ -19,10 +22,15 @@ struct Execucao {
     QString saida, erros;
 };
 
-Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {})
+// Runs the tool (or `programa`) in `pasta` (the current folder when empty).
+Execucao Rodar(const QStringList &argumentos, const QByteArray &entrada = {}, const QString &pasta = {},
+               const QString &programa = {})
 {
     QProcess p;
-    p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir", argumentos);
+    p.setWorkingDirectory(pasta.isEmpty() ? QDir::currentPath() : pasta);
+    p.start(programa.isEmpty() ? qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir"
+                               : programa,
+            argumentos);
     Execucao e;
     if (!p.waitForStarted(10000))
         return e;
@@ -67,6 +75,8 @@ private slots:
         QVERIFY(ajuda.saida.startsWith("Uso: zelta-transmitir"));
         for (const char *o : {"--servidor", "--porta", "--paralelas", "--recibos", "--espera", "--sim"})
             QVERIFY2(ajuda.saida.contains(o), o);
+        for (int status = 0; status <= 4; ++status)
+            QVERIFY(ajuda.saida.contains(QRegularExpression(QString("\n  %1  \\w").arg(status))));
 
         for (const QStringList &errada : {QStringList{}, QStringList{"--sim"}, QStringList{"--paralelas", "9", "A.MOV"},
                                           QStringList{"--paralelas", "0", "A.MOV"}, QStringList{"--porta", "x", "A.MOV"},
@@ -129,6 +139,115 @@ private slots:
 
         // Only files already delivered: success.
         QCOMPARE(Rodar({"--servidor", "127.0.0.1", "--porta", porta, "--sim", "B.MOV"}).status, 0);
+    }
+
+    // The history cannot be written or read (a folder holds its name): the delivery, accepted or
+    // made before, is reported with its own words and code, nothing asks to print now, and the
+    // status says so.
+    void aceito_sem_historico()
+    {
+        Servidor_Local s;
+        QVERIFY(QDir().mkpath("sem-historico/Zelta.ret"));
+        QVERIFY(QDir::setCurrent("sem-historico"));
+        Gerar("H.MOV", "EMPRESA H");
+        QVERIFY(QDir::setCurrent(".."));
+        const QStringList argumentos{"--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim", "H.MOV"};
+        for (const char *vez : {"aceito", "ja transmitido"}) {
+            const Execucao e = Rodar(argumentos, {}, "sem-historico");
+            QVERIFY2(e.status == 3, qPrintable(QString(vez) + ": " + e.saida + e.erros));
+            const char *situacao = *vez == 'a' ? "Aceito" : "Já transmitido";
+            QVERIFY2(e.saida.contains(QRegularExpression(
+                         QString("\nH.MOV +EMPRESA H +03/2024 +%1, recibo não gravado no histórico: .+; código \\d{8}\n")
+                             .arg(situacao))),
+                     qPrintable(e.saida));
+            if (*vez == 'a')
+                QVERIFY(e.saida.contains("H.MOV: recibo não gravado no histórico: "));
+            QVERIFY(!e.saida.contains("Imprima"));
+        }
+    }
+
+    // Receipts of files delivered before come from the history; a full disk (a file-size limit
+    // on the tool) leaves no empty PDF and gives its own status.
+    void recibos_de_ja_transmitidos_e_disco_cheio()
+    {
+        Servidor_Local s;
+        QVERIFY(QDir().mkpath("cheio"));
+        QVERIFY(QDir::setCurrent("cheio"));
+        Gerar("J.MOV", "EMPRESA J");
+        QVERIFY(QDir::setCurrent(".."));
+        const QString pasta = QDir("cheio").absolutePath();
+        const QStringList entrega{"--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim"};
+        QCOMPARE(Rodar(entrega + QStringList{"J.MOV"}, {}, pasta).status, 0);
+
+        // Writes fail once a file passes 2 KB instead of the tool being killed.
+        const QString ferramenta = qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir";
+        const Execucao cheio = Rodar({"-c", "trap '' XFSZ; ulimit -f 4; exec \"$0\" \"$@\"", ferramenta, "--recibos",
+                                     "recibos", "--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim",
+                                     "J.MOV"},
+                                    {}, pasta, "/bin/sh");
+        QVERIFY2(cheio.status == 4, qPrintable(cheio.saida + cheio.erros));
+        QVERIFY(cheio.saida.contains(QRegularExpression("\nRecibo não gravado: .*\\.pdf - Arquivo grande demais\n")));
+        QVERIFY(QDir(pasta + "/recibos").entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden).isEmpty());
+
+        const Execucao e = Rodar(entrega + QStringList{"--recibos", "recibos", "J.MOV"}, {}, pasta);
+        QVERIFY2(e.status == 0, qPrintable(e.saida + e.erros));
+        QVERIFY(e.saida.contains(QRegularExpression("\nJ.MOV +EMPRESA J +03/2024 +Já transmitido, código \\d{8}\n")));
+        const Leitura_Historico h = Ler_Historico((pasta + "/Zelta.ret").toStdString());
+        QCOMPARE(h.total, 1LL);
+        const QString pdf = pasta + "/recibos/" + QString::fromStdString(Nome_Arquivo_Recibo(h.entradas[0]));
+        QFile f(pdf);
+        QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(pdf));
+        QVERIFY(f.read(5) == "%PDF-");
+    }
+
+    // A file whose name is not valid UTF-8 is opened by its own bytes and named in Windows-1252.
+    void nome_nao_utf8()
+    {
+        Servidor_Local s;
+        QVERIFY(QDir().mkpath("estranhos"));
+        QVERIFY(QDir::setCurrent("estranhos"));
+        Gerar("N\xC7.MOV", "EMPRESA N");
+        Gerar("Z.MOV", "EMPRESA Z");
+        Gerar("Y.MOV", "EMPRESA Y");
+        QVERIFY(QDir::setCurrent(".."));
+        const QString pasta = QDir("estranhos").absolutePath();
+        const QString ferramenta = qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir";
+        // The name's bytes go from the shell straight to the tool's command line.
+        const Execucao e = Rodar({"-c", "exec \"$0\" \"$@\" \"$(printf 'N\\307.MOV')\" Z.MOV Y.MOV", ferramenta,
+                                  "--servidor", "127.0.0.1", "--porta", QString::number(s.porta), "--sim",
+                                  "--paralelas", "3"},
+                                 {}, pasta, "/bin/sh");
+        QVERIFY2(e.status == 0, qPrintable(e.saida + e.erros));
+        QVERIFY2(e.saida.contains(QRegularExpression("\nNÇ.MOV +EMPRESA N +03/2024 +Aceito, código \\d{8}\n")),
+                 qPrintable(e.saida));
+        QVERIFY(e.saida.contains(QRegularExpression("\nZ.MOV +EMPRESA Z +03/2024 +Aceito, código \\d{8}\n")));
+        QVERIFY(e.saida.contains(QRegularExpression("\nY.MOV +EMPRESA Y +03/2024 +Aceito, código \\d{8}\n")));
+        const Leitura_Historico h = Ler_Historico((pasta + "/Zelta.ret").toStdString());
+        QCOMPARE(h.total, 3LL);
+        QVERIFY(std::any_of(h.entradas.begin(), h.entradas.end(),
+                            [](const std::string &r) { return Recibo::Nome_Arquivo(r).find("N\xC7.MOV") != std::string::npos; }));
+    }
+
+    // The summary table prints every row: a company name holding a NUL and a control byte shows
+    // them as blanks, and the rows after it follow.
+    void resumo_com_bytes_de_controle()
+    {
+        std::FILE *f = std::tmpfile();
+        QVERIFY(f);
+        std::vector<Resultado_Entrega> r(3);
+        r[0].declaracao.Razao_Social = "EMPRESA A";
+        r[1].declaracao.Razao_Social = std::string("EMPRESA\0Z\x01X", 11);
+        r[2].declaracao.Razao_Social = "EMPRESA Y";
+        Painel(f, false, {"A.MOV", "Z.MOV", "Y.MOV"}).Resumo(r);
+        QByteArray saida(4096, '\0');
+        std::rewind(f);
+        saida.resize(static_cast<qsizetype>(std::fread(saida.data(), 1, static_cast<size_t>(saida.size()), f)));
+        std::fclose(f);
+        QVERIFY(!saida.contains('\0'));
+        const QStringList linhas = QString::fromUtf8(saida).split('\n');
+        QCOMPARE(linhas.size(), 5); // the heading, three rows, the end
+        QVERIFY(linhas[2].startsWith("Z.MOV        EMPRESA Z X "));
+        QVERIFY(linhas[3].startsWith("Y.MOV        EMPRESA Y "));
     }
 
     void ctrl_c_nao_inicia_mais_arquivos()

@@ -138,6 +138,30 @@ private slots:
         QCOMPARE(Recibo::Codigo_Recebimento(sem_historico[0].registro), r[2].codigo);
     }
 
+    // Copies of one declaration delivered at once: the server accepts one and answers 08 to the
+    // others; the code is recorded once, also when every copy finds it missing from the history.
+    void copias_no_mesmo_lote_registradas_uma_vez()
+    {
+        Servidor_Local s;
+        Gerar("F.MOV", "EMPRESA F");
+        QVERIFY(QFile::copy("F.MOV", "G.MOV"));
+        const std::vector<std::string> copias{"F.MOV", "G.MOV", "F.MOV", "G.MOV"};
+        for (int rodada = 0; rodada < 3; ++rodada) {
+            QFile::remove("Zelta.ret");
+            const auto r = Lote(copias, Ajustes(s.porta, 4));
+            std::set<std::string> codigos;
+            int aceitas = 0;
+            for (const Resultado_Entrega &e : r) {
+                QVERIFY(e.situacao == Situacao_Entrega::Aceita || e.situacao == Situacao_Entrega::Ja_Entregue);
+                aceitas += e.situacao == Situacao_Entrega::Aceita;
+                codigos.insert(e.codigo);
+            }
+            QCOMPARE(aceitas, rodada == 0 ? 1 : 0);
+            QCOMPARE(codigos.size(), size_t(1));
+            QCOMPARE(Linhas_Historico(), 1);
+        }
+    }
+
     void respostas_que_recusam_data()
     {
         QTest::addColumn<QString>("resposta");
@@ -190,6 +214,79 @@ private slots:
                 respostas.push_back(e.resposta);
         QCOMPARE(respostas, (std::vector<Resposta>{Resposta::Sim, Resposta::Sim, Resposta::Nao}));
         QVERIFY(!Historico_Existe());
+    }
+
+    // A limit shorter than twenty pauses: message 05 comes once the limit has passed, within one
+    // pause of it, and is answered No.
+    void espera_curta_cumprida()
+    {
+        servidor::Opcoes o;
+        o.sem_resposta = true;
+        Servidor_Local s(o);
+        Ajustes_Lote a = Ajustes(s.porta);
+        a.espera_maxima_s = 60;
+        Relogio_Rapido *relogio = nullptr;
+        a.novo_relogio = [&](Socketout &) {
+            auto r = std::make_unique<Relogio_Rapido>();
+            relogio = r.get();
+            return r;
+        };
+        Registro_Eventos ev;
+        double pausado = -1; // read while the delivery's clock lives
+        const auto r = Transmitir_Lote({Gerar("A.MOV", "EMPRESA A")}, a, [&](const Evento_Entrega &e) {
+            ev(e);
+            if (e.tipo == Evento_Entrega::Mensagem && e.texto == Mensagem::Demora_05)
+                pausado = relogio->pausado;
+        }, nunca_);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(ev.Mensagens(0), (QStringList{Mensagem::Demora_05, Mensagem::Abortada_06}));
+        // The pauses after the block (3 s and 5 s) and the 5 s ones while waiting.
+        QVERIFY2(pausado >= 60 && pausado <= 65, qPrintable(QString::number(pausado)));
+    }
+
+    // A killed batch leaves its folder of archives: the next batch removes the folders of ended
+    // processes of ours, and nothing else (a running batch's folder, a link, what a link names).
+    void pastas_de_lotes_mortos_removidas()
+    {
+        QTemporaryDir temp;
+        const QByteArray antes = qgetenv("TMPDIR");
+        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        const pid_t morto = ::fork();
+        QVERIFY(morto >= 0);
+        if (morto == 0)
+            ::_exit(0);
+        QCOMPARE(::waitpid(morto, nullptr, 0), morto);
+        const QDir t(temp.path());
+        const QString abandonada = QString("zelta-lote-%1-abc123").arg(morto);
+        const QString viva = QString("zelta-lote-%1-def456").arg(::getpid());
+        const QString link = QString("zelta-lote-%1-lnk").arg(morto);
+        for (const QString &p : {abandonada, viva, QString("alheia/dentro")})
+            QVERIFY(t.mkpath(p));
+        QFile alheio(t.filePath("alheia/arquivo"));
+        QVERIFY(alheio.open(QIODevice::WriteOnly) && alheio.write("x") == 1);
+        alheio.close();
+        QFile zip(t.filePath(abandonada + "/Arqzip-0.zip"));
+        QVERIFY(zip.open(QIODevice::WriteOnly) && zip.write("PK") == 2);
+        zip.close();
+        QVERIFY(QFile::link(t.filePath("alheia/arquivo"), t.filePath(abandonada + "/link")));
+        QVERIFY(QFile::link(t.filePath("alheia"), t.filePath(link)));
+
+        Servidor_Local s;
+        const auto r = Lote({Gerar("A.MOV", "EMPRESA A")}, Ajustes(s.porta));
+        // The server keeps its data here too.
+        QStringList restantes = t.entryList({"zelta-*", "alheia"}, QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
+        restantes.sort();
+        QStringList esperadas{"alheia", viva, link};
+        esperadas.sort();
+        if (antes.isNull())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", antes);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Aceita);
+        QCOMPARE(restantes, esperadas);
+        QVERIFY(!QFile::exists(t.filePath(abandonada)));
+        QVERIFY(QFile::exists(t.filePath("alheia/arquivo")));
+        QVERIFY(QDir(t.filePath("alheia/dentro")).exists());
     }
 
     void falhas_de_rede_nao_param_o_lote()

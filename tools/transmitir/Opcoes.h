@@ -1,7 +1,6 @@
 #pragma once
 // The command line of zelta-transmitir.
 #include <QString>
-#include <QStringList>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,5 +17,16 @@ struct Opcoes_Transmitir {
     QString erro;                      // bad usage, in the user's words; empty when the line is good
 };
 
-Opcoes_Transmitir Ler_Opcoes(const QStringList &argumentos); // argumentos[0] is the program
+// Exit statuses, the worst first: a receipt missing from the history needs the user now.
+enum Saida : int {
+    Saida_Sucesso = 0,          // every file accepted or delivered before, every receipt written
+    Saida_Nao_Transmitido = 1,  // a file was refused, failed or not started (or no confirmation)
+    Saida_Uso = 2,              // bad command line
+    Saida_Fora_Do_Historico = 3, // a file was delivered, but its receipt is not in "Zelta.ret"
+    Saida_Recibos_Pdf = 4,      // deliveries done, but a PDF receipt could not be written
+};
+
+// `argumentos` are the command line's own bytes, argumentos[0] the program. A file is kept as its
+// bytes, so a name that is not valid in the local encoding is still opened.
+Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos);
 QString Texto_Ajuda();

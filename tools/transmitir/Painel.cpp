@@ -1,9 +1,10 @@
 #include "tools/transmitir/Painel.h"
 
+#include "engine/platform/Campos_Fixos.h"
 #include "engine/platform/Console.h"
+#include "engine/intake/Padrao_Arquivos.h"
 #include "engine/platform/Texto1252.h"
 
-#include <QFileInfo>
 #include <algorithm>
 
 namespace {
@@ -14,9 +15,10 @@ QString Uma_Linha(QString texto)
     return texto;
 }
 
+// A field of the declaration as the table shows it: control bytes (a NUL included) as blanks.
 QString Aparado(const std::string &bytes1252)
 {
-    return De_1252(bytes1252).trimmed();
+    return De_1252(Sem_Controles(bytes1252)).trimmed();
 }
 
 QString Coluna(const QString &texto, qsizetype largura)
@@ -31,12 +33,14 @@ Painel::Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &
     if (const int colunas = terminal_ ? Largura_Terminal(saida_) : 0; colunas > 20)
         largura_ = colunas - 1;
     for (const std::string &a : arquivos)
-        arquivos_.push_back({QFileInfo(QFile::decodeName(QByteArray::fromStdString(a))).fileName()});
+        arquivos_.push_back({Nome_Mostrado(QByteArray::fromStdString(a.substr(a.find_last_of('/') + 1)))});
 }
 
 void Painel::Escrever(const QString &texto)
 {
-    std::fputs(texto.toLocal8Bit().constData(), saida_);
+    // By its size: a NUL that got this far must not cut the output short.
+    const QByteArray bytes = texto.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), saida_);
 }
 
 QString Painel::Barra(const Andamento &a) const

@@ -1,13 +1,12 @@
 // zelta-transmitir: delivers declaration files from the command line with the transmit command,
 // appending to the "Zelta.ret" of the current folder.
 #include "engine/platform/Console.h"
-#include "engine/print/Recibo_Pdf.h"
+#include "engine/print/Recibos_Pdf.h"
 #include "tools/transmitir/Opcoes.h"
 #include "tools/transmitir/Painel.h"
 #include "engine/transmit/Lote.h"
 #include "engine/transmit/Mensagens.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <atomic>
 #include <cstdio>
@@ -32,34 +31,20 @@ bool Confirmar()
     return r == QStringLiteral("s") || r == QStringLiteral("sim");
 }
 
-// Writes the receipt of every accepted delivery; false when one could not be written.
-bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &resultados, Painel &painel)
+// Writes the receipts of the files accepted or delivered before; false when one was not written.
+bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &resultados, const std::string &historico,
+                    Painel &painel)
 {
-    bool tudo = true;
-    if (!QDir().mkpath(pasta)) {
-        painel.Linha(QStringLiteral("Não foi possível criar a pasta dos recibos: ") + pasta);
-        return false;
-    }
-    for (const Resultado_Entrega &r : resultados) {
-        if (r.situacao != Situacao_Entrega::Aceita || r.registro.empty())
-            continue;
-        const QString caminho = QDir(pasta).filePath(QFile::decodeName(Nome_Arquivo_Recibo(r.registro).c_str()));
-        QString erro;
-        if (!Gravar_Recibo_Pdf(r.registro, caminho, &erro)) {
-            painel.Linha(QStringLiteral("Recibo não gravado: ") + caminho + QStringLiteral(" - ") + erro);
-            tudo = false;
-        }
-    }
-    return tudo;
+    const Gravacao_Recibos g = Gravar_Recibos_Pdf(Registros_Dos_Recibos(resultados, historico), pasta);
+    for (const Recibo_Pdf_Gravado &f : g.falhas)
+        painel.Linha(QStringLiteral("Recibo não gravado: ") + f.caminho + QStringLiteral(" - ") + f.motivo);
+    return g.falhas.empty();
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QStringList argumentos;
-    for (int i = 0; i < argc; ++i)
-        argumentos << QString::fromLocal8Bit(argv[i]);
-    const Opcoes_Transmitir o = Ler_Opcoes(argumentos);
+    const Opcoes_Transmitir o = Ler_Opcoes(std::vector<std::string>(argv, argv + argc));
     // Only the receipts need fonts and a paint engine; they are drawn without a screen.
     if (!o.recibos.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -68,15 +53,15 @@ int main(int argc, char **argv)
                                                       : std::make_unique<QGuiApplication>(argc, argv);
     if (o.ajuda) {
         std::fputs(Texto_Ajuda().toLocal8Bit().constData(), stdout);
-        return 0;
+        return Saida_Sucesso;
     }
     if (!o.erro.isEmpty()) {
         std::fputs((o.erro + QStringLiteral("\nUse --help para ver as opções.\n")).toLocal8Bit().constData(), stderr);
-        return 2;
+        return Saida_Uso;
     }
     if (!o.sim && !Confirmar()) {
         std::fputs("Nenhum arquivo foi transmitido.\n", stdout);
-        return 1;
+        return Saida_Nao_Transmitido;
     }
 
     Ajustes_Lote a = Ajustes_Lote_Padrao();
@@ -99,9 +84,11 @@ int main(int argc, char **argv)
     });
     const std::vector<Resultado_Entrega> resultados =
         Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
-    bool ok = Lote_Bem_Sucedido(resultados);
-    if (!o.recibos.isEmpty())
-        ok = Gravar_Recibos(o.recibos, resultados, painel) && ok;
+    const bool recibos_gravados = o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, a.historico, painel);
     painel.Resumo(resultados);
-    return ok ? 0 : 1;
+    if (Recibo_Fora_Do_Historico(resultados))
+        return Saida_Fora_Do_Historico;
+    if (!Lote_Bem_Sucedido(resultados))
+        return Saida_Nao_Transmitido;
+    return recibos_gravados ? Saida_Sucesso : Saida_Recibos_Pdf;
 }

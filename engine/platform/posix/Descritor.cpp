@@ -93,12 +93,18 @@ ssize_t Escrever_Em(int fd, const char *origem, size_t n, off_t posicao)
     return r;
 }
 
-bool Travar(int fd)
+int Travar(int fd, int espera_ms)
 {
-    while (::flock(fd, LOCK_EX) != 0)
-        if (errno != EINTR)
-            return false;
-    return true;
+    constexpr int Passo_ms = 50;
+    for (int esperado = 0;; esperado += Passo_ms) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return 0;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return errno;
+        if (esperado >= espera_ms)
+            return EWOULDBLOCK;
+        ::poll(nullptr, 0, Passo_ms);
+    }
 }
 
 Descritor Abrir(const char *caminho, int modo, mode_t permissoes)

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
@@ -139,11 +140,31 @@ void Socketout::Abrir_Conexao()
     dicas.ai_family = AF_UNSPEC;
     dicas.ai_socktype = SOCK_STREAM;
     dicas.ai_flags = AI_ADDRCONFIG;
-    addrinfo *lista = nullptr;
-    const std::string porta = std::to_string(Porta_Remota);
-    int r = ::getaddrinfo(Host_Remoto.c_str(), porta.c_str(), &dicas, &lista);
+    struct Resolucao {
+        int r = 0, err = 0;
+        addrinfo *lista = nullptr;
+    };
+    auto resolver = [host = Host_Remoto, porta = std::to_string(Porta_Remota), dicas] {
+        Resolucao x;
+        x.r = ::getaddrinfo(host.c_str(), porta.c_str(), &dicas, &x.lista);
+        x.err = errno;
+        return x;
+    };
+    Resolucao x;
+    if (Durante_Espera) {
+        // The lookup may take the resolver's whole time-out: on a thread of its own, so the hook
+        // keeps running (a window keeps painting) as it does while connecting.
+        std::future<Resolucao> resolvido = std::async(std::launch::async, resolver);
+        while (resolvido.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready)
+            Durante_Espera();
+        x = resolvido.get();
+    } else {
+        x = resolver();
+    }
+    addrinfo *lista = x.lista;
+    const int r = x.r;
     if (r == EAI_SYSTEM)
-        Falha(errno);
+        Falha(x.err);
     if (r == EAI_MEMORY)
         throw Erro_Execucao(Erro::Sem_Memoria, Descricao_Sistema(ENOMEM));
     if (r != 0)  // unknown name, no answer from the resolver, no address of a usable kind
