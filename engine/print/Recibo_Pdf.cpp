@@ -1,5 +1,7 @@
 #include "engine/print/Recibo_Pdf.h"
 
+#include "engine/platform/Arquivos.h"
+#include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Texto1252.h"
 #include "engine/print/Desenho_Recibo.h"
 #include "engine/receipt/Pagina_Recibo.h"
@@ -9,7 +11,8 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QBuffer>
+#include <QFile>
 
 namespace {
 // Only letters and digits of a field go into a file name.
@@ -77,19 +80,20 @@ bool Escrever_Recibo_Pdf(const std::string &registro, QIODevice &saida, QString 
 
 bool Gravar_Recibo_Pdf(const std::string &registro, const QString &caminho, QString *erro)
 {
-    auto falha = [&](const QString &motivo) {
+    // Drawn in memory first: the file is then one write whose failure has a system reason, and a
+    // link planted at the name is replaced, never written through.
+    QBuffer documento;
+    documento.open(QIODevice::WriteOnly);
+    if (!Escrever_Recibo_Pdf(registro, documento, erro))
+        return false;
+    try {
+        const QByteArray &dados = documento.data();
+        Gravar_Arquivo_Inteiro(QFile::encodeName(caminho).toStdString(),
+                               std::string_view(dados.constData(), static_cast<size_t>(dados.size())));
+    } catch (const Erro_Execucao &e) {
         if (erro)
-            *erro = motivo;
+            *erro = e.descricao;
         return false;
-    };
-    QSaveFile arquivo(caminho);
-    if (!arquivo.open(QIODevice::WriteOnly))
-        return falha(arquivo.errorString());
-    if (!Escrever_Recibo_Pdf(registro, arquivo, erro))
-        return false;
-    if (arquivo.error() != QFileDevice::NoError)
-        return falha(arquivo.errorString());
-    if (!arquivo.commit())
-        return falha(arquivo.errorString());
+    }
     return true;
 }

@@ -160,6 +160,15 @@ private slots:
         QVERIFY(Gravar_Recibo_Pdf(Registro_Teste(Campos_Acerto()), existente, &erro));
         QVERIFY(Gravar_Recibo_Pdf(r, existente, &erro));
         QVERIFY(Texto(existente).contains("00012345"));
+
+        // A link planted at the name is replaced; the file it pointed at is untouched.
+        const QString alheio = alvo.filePath("alheio.txt");
+        QFile(alheio).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::link(alheio, alvo.filePath("ligado.pdf")));
+        QVERIFY(Gravar_Recibo_Pdf(r, alvo.filePath("ligado.pdf"), &erro));
+        QVERIFY(!QFileInfo(alvo.filePath("ligado.pdf")).isSymLink());
+        QCOMPARE(QFileInfo(alheio).size(), qint64(0));
+        QVERIFY(Texto(alvo.filePath("ligado.pdf")).contains("00012345"));
     }
 };
 
