@@ -110,6 +110,7 @@ private slots:
                                   "recibos", "A.MOV", "B.MOV"},
                                  "s\n");
         QVERIFY2(e.status == 0, qPrintable(e.saida + e.erros));
+        QVERIFY(e.saida.endsWith("\n2 recibo(s) em PDF gravado(s) em " + QDir("recibos").absolutePath() + "\n"));
         const Leitura_Historico h = Ler_Historico();
         QCOMPARE(h.total, 2);
         for (const std::string &registro : h.entradas) {

@@ -85,8 +85,19 @@ void Painel::Atualizar()
     Redesenhar();
 }
 
+void Painel::Aviso(const QString &texto)
+{
+    if (terminal_) {
+        Linha(texto);
+        return;
+    }
+    const QByteArray bytes = (texto + QChar('\n')).toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+}
+
 void Painel::Linha(const QString &texto)
 {
+    const std::lock_guard<std::recursive_mutex> vez(vez_);
     Apagar_Barras();
     Escrever(texto + QChar('\n'));
     Redesenhar();
@@ -95,6 +106,7 @@ void Painel::Linha(const QString &texto)
 
 void Painel::Evento(const Evento_Entrega &e)
 {
+    const std::lock_guard<std::recursive_mutex> vez(vez_);
     Andamento &a = arquivos_.at(e.indice);
     const QString prefixo = a.nome + QStringLiteral(": ");
     switch (e.tipo) {
@@ -134,6 +146,7 @@ void Painel::Evento(const Evento_Entrega &e)
 
 void Painel::Resumo(const std::vector<Resultado_Entrega> &resultados)
 {
+    const std::lock_guard<std::recursive_mutex> vez(vez_);
     Apagar_Barras();
     QString t = Coluna(QStringLiteral("Arquivo"), 12) + QChar(' ') + Coluna(QStringLiteral("Empresa"), 35) + QChar(' ')
                 + Coluna(QStringLiteral("Competência"), 11) + QStringLiteral(" Resultado\n");

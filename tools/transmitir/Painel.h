@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdio>
+#include <mutex>
 #include <vector>
 
 class Painel {
@@ -14,6 +15,9 @@ public:
     void Evento(const Evento_Entrega &e);
     void Resumo(const std::vector<Resultado_Entrega> &resultados);
     void Linha(const QString &texto); // a line above the bars
+    // A notice from another thread (the interruption): above the bars on a terminal, where a
+    // redraw would otherwise wipe it; on the error output otherwise.
+    void Aviso(const QString &texto);
 
 private:
     struct Andamento {
@@ -27,6 +31,7 @@ private:
     void Atualizar();
     void Escrever(const QString &texto);
 
+    std::recursive_mutex vez_; // events, notices and the summary come from several threads
     std::FILE *saida_;
     bool terminal_;
     int largura_ = 100;

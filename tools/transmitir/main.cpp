@@ -7,6 +7,7 @@
 #include "engine/transmit/Lote.h"
 #include "engine/transmit/Mensagens.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <atomic>
 #include <cstdio>
@@ -32,12 +33,16 @@ bool Confirmar()
 }
 
 // Writes the receipts of the files accepted or delivered before; false when one was not written.
+// Says where they went, after the summary.
 bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &resultados, const std::string &historico,
-                    Painel &painel)
+                    Painel &painel, QString &onde)
 {
     const Gravacao_Recibos g = Gravar_Recibos_Pdf(Registros_Dos_Recibos(resultados, historico), pasta);
     for (const Recibo_Pdf_Gravado &f : g.falhas)
         painel.Linha(QStringLiteral("Recibo não gravado: ") + f.caminho + QStringLiteral(" - ") + f.motivo);
+    onde = QStringLiteral("%1 recibo(s) em PDF gravado(s) em %2\n")
+               .arg(g.gravados.size())
+               .arg(QDir::toNativeSeparators(QDir(pasta).absolutePath()));
     return g.falhas.empty();
 }
 } // namespace
@@ -76,16 +81,18 @@ int main(int argc, char **argv)
     // The first Ctrl-C lets running deliveries end their step and starts no new file; a second
     // ends the program at once (a history entry is one write, which the end of the process does
     // not cut).
-    Vigiar_Interrupcao([] {
+    Vigiar_Interrupcao([&painel] {
         Parar = true;
-        std::fputs("\nInterrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
-                   "terminam a etapa em que estão.\n",
-                   stderr);
+        painel.Aviso(QStringLiteral("Interrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
+                                    "terminam a etapa em que estão."));
     });
     const std::vector<Resultado_Entrega> resultados =
         Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
-    const bool recibos_gravados = o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, a.historico, painel);
+    QString onde;
+    const bool recibos_gravados =
+        o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, a.historico, painel, onde);
     painel.Resumo(resultados);
+    std::fputs(onde.toLocal8Bit().constData(), stdout);
     if (Recibo_Fora_Do_Historico(resultados))
         return Saida_Fora_Do_Historico;
     if (!Lote_Bem_Sucedido(resultados))
