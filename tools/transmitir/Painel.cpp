@@ -136,9 +136,10 @@ void Painel::Evento(const Evento_Entrega &e)
     case Evento_Entrega::Fim:
         a.ativo = false;
         ++concluidos_;
-        // A refusal's message was just printed; the end only says so.
-        Linha(prefixo + (e.resultado->situacao == Situacao_Entrega::Recusada ? QStringLiteral("Não transmitido")
-                                                                             : Texto_Resultado(*e.resultado)));
+        // A refusal's message was just printed as its one line; the summary gives the outcome.
+        if (e.resultado->situacao == Situacao_Entrega::Recusada)
+            break;
+        Linha(prefixo + Texto_Resultado(*e.resultado));
         return;
     }
     Atualizar();
