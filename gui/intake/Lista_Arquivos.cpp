@@ -74,5 +74,6 @@ void Lista_Arquivos::Recarregar()
     for (const Arquivo_Listado &a : Arquivos_Da_Pasta(caminho_, padrao_)) {
         auto *i = new QListWidgetItem(a.nome, this);
         i->setData(Qt::UserRole, a.bytes);
+        i->setToolTip(a.nome); // the list is narrow: a long name reads whole here
     }
 }

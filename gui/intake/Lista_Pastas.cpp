@@ -46,6 +46,7 @@ void Lista_Pastas::Recarregar()
         const QString nome = QFileInfo(caminho).fileName();
         auto *i = new QListWidgetItem(icone, QString(recuo * 2, u' ') + (nome.isEmpty() ? caminho : nome), this);
         i->setData(Qt::UserRole, caminho);
+        i->setToolTip(QDir::toNativeSeparators(caminho)); // the list is narrow: the whole path reads here
     };
     for (const QString &p : acima)
         acrescentar(p, aberta, nivel++);

@@ -229,8 +229,10 @@ private slots:
         f.show();
         QVERIFY(f.dirList->setPath(pasta_.path()));
         for (int i = 0; i < f.filList->ListCount(); ++i)
-            if (f.filList->List(i) == "DECLARACAO_LONGA.MOV")
+            if (f.filList->List(i) == "DECLARACAO_LONGA.MOV") {
                 f.filList->setListIndex(i);
+                QCOMPARE(f.filList->item(i)->toolTip(), QString("DECLARACAO_LONGA.MOV")); // the narrow list cuts it
+            }
         QTRY_VERIFY(f.lblResumo->text().endsWith("\nnome com mais de 12 caracteres"));
         QCOMPARE(f.lblResumo->accessibleDescription(), QString("Conteúdo do arquivo - atenção"));
         f.filList->setListIndex(f.filList->List(0) == "ENTREGA.MOV" ? 0 : 1);
