@@ -51,8 +51,9 @@ private slots:
             r = Entregar(s.porta, a);
         QCOMPARE(r.substr(0, 9), std::string("000000001"));
         const QString texto = Ler(log);
-        QVERIFY2(texto.count("não foi possível aceitar conexões") == 1, qPrintable(texto));
-        QVERIFY2(texto.contains("conexões aceitas de novo"), qPrintable(texto));
+        // The backlog draining may run it out once more; every pause ends with accepting again.
+        const qsizetype pausas = texto.count("não foi possível aceitar conexões");
+        QVERIFY2(pausas >= 1 && texto.count("conexões aceitas de novo") == pausas, qPrintable(texto));
     }
 
     // A log file stays under its bound however many lines come, and says it started again.
