@@ -258,11 +258,14 @@ std::vector<Resultado_Entrega> Transmitir_Lote(const std::vector<std::string> &a
     return resultados;
 }
 
+bool Entregue(const Resultado_Entrega &r)
+{
+    return r.situacao == Situacao_Entrega::Aceita || r.situacao == Situacao_Entrega::Ja_Entregue;
+}
+
 bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados)
 {
-    return std::all_of(resultados.begin(), resultados.end(), [](const Resultado_Entrega &r) {
-        return r.situacao == Situacao_Entrega::Aceita || r.situacao == Situacao_Entrega::Ja_Entregue;
-    });
+    return std::all_of(resultados.begin(), resultados.end(), Entregue);
 }
 
 std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entrega> &resultados,
@@ -278,7 +281,7 @@ std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entre
                 // the record the batch built, below
             }
         }
-        if (registro.empty() && r.situacao != Situacao_Entrega::Recusada && r.situacao != Situacao_Entrega::Na_Fila)
+        if (registro.empty() && Entregue(r))
             registro = r.registro;
         if (!registro.empty())
             registros.push_back(std::move(registro));

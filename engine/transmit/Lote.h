@@ -78,6 +78,8 @@ std::vector<std::string> Registros_Dos_Recibos(const std::vector<Resultado_Entre
 // the message's number, failed with the reason; never a question.
 QString Texto_Resultado(const Resultado_Entrega &r);
 
+// Whether the file ended accepted or delivered before.
+bool Entregue(const Resultado_Entrega &r);
 // Whether every file ended accepted or delivered before.
 bool Lote_Bem_Sucedido(const std::vector<Resultado_Entrega> &resultados);
 // Whether a file was delivered but its receipt record is missing from the history.

@@ -47,11 +47,6 @@ void Ajustar_Colunas(QTableWidget *t)
     const int andamento = t->fontMetrics().horizontalAdvance(Aguardando) + 16;
     t->setColumnWidth(frmLote::Andamento, std::max(t->columnWidth(frmLote::Andamento), andamento));
 }
-
-bool Entregue(const Resultado_Entrega &r)
-{
-    return r.situacao == Situacao_Entrega::Aceita || r.situacao == Situacao_Entrega::Ja_Entregue;
-}
 } // namespace
 
 frmLote::frmLote(QWidget *parent) : QDialog(parent)

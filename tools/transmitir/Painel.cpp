@@ -36,11 +36,11 @@ Painel::Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &
         arquivos_.push_back({Nome_Mostrado(QByteArray::fromStdString(a.substr(a.find_last_of('/') + 1)))});
 }
 
-void Painel::Escrever(const QString &texto)
+void Painel::Escrever(const QString &texto, std::FILE *para)
 {
     // By its size: a NUL that got this far must not cut the output short.
     const QByteArray bytes = texto.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), saida_);
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), para ? para : saida_);
 }
 
 QString Painel::Barra(const Andamento &a) const
@@ -91,8 +91,7 @@ void Painel::Aviso(const QString &texto)
         Linha(texto);
         return;
     }
-    const QByteArray bytes = (texto + QChar('\n')).toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stderr);
+    Escrever(texto + QChar('\n'), stderr);
 }
 
 void Painel::Linha(const QString &texto)

@@ -29,7 +29,7 @@ private:
     void Redesenhar();
     void Apagar_Barras();
     void Atualizar();
-    void Escrever(const QString &texto);
+    void Escrever(const QString &texto, std::FILE *para = nullptr); // to the output unless told
 
     std::recursive_mutex vez_; // events, notices and the summary come from several threads
     std::FILE *saida_;
