@@ -94,6 +94,15 @@ void Geometria_Twips(QWidget *controle, double esquerda, double topo, double lar
     controle->setGeometry(Twips_X(esquerda), Twips_Y(topo), Twips_X(largura), Twips_Y(altura));
 }
 
+void Fonte_Que_Cabe(QWidget *controle, double maximo_pontos, const std::function<bool(const QFontMetrics &)> &cabe)
+{
+    QFont f = controle->font();
+    f.setPointSizeF(maximo_pontos);
+    while (f.pointSizeF() > 6 && !cabe(QFontMetrics(f)))
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    controle->setFont(f);
+}
+
 std::pair<double, double> Posicao_Centralizada(double largura_janela, double altura_janela,
                                               const Referencia_Centro &ref,
                                               double largura_tela, double altura_tela)

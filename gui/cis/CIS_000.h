@@ -7,6 +7,7 @@
 #include <string>
 
 class QApplication;
+class QFontMetrics;
 class QWidget;
 
 // Caption of every message box.
@@ -40,6 +41,9 @@ double Px_Para_Twips_X(int px);
 double Px_Para_Twips_Y(int px);
 // Places a control at a design position given in twips, relative to its container.
 void Geometria_Twips(QWidget *controle, double esquerda, double topo, double largura, double altura);
+// Gives a control the largest font size up to `maximo_pontos` (down to 6 points, by quarter points)
+// at which `cabe` holds: design sizes were drawn for a narrower font than most systems have.
+void Fonte_Que_Cabe(QWidget *controle, double maximo_pontos, const std::function<bool(const QFontMetrics &)> &cabe);
 
 // The placement rule on plain numbers (twips), so it can be tested without a screen.
 struct Retangulo_Twips { double esquerda, topo, largura, altura; };

@@ -18,11 +18,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 
 namespace {
-// Design size of the window, before Form_Load cuts it down to the chooser and the two buttons.
-constexpr double Largura_Janela = 3972;
+// Design size of the window, before Form_Load cuts it down to the chooser and the two buttons. The
+// chooser panel and "Voltar" end at 3972; the width adds the margin the chooser keeps on its left.
+constexpr double Largura_Janela = 3972 + 120;
 constexpr double Altura_Projeto = 5532;
 constexpr double Altura_Carregada = 4000;
 } // namespace
@@ -91,10 +93,10 @@ void frmInicio::Criar_Controles()
     lblResumo = new QLabel(this);
     lblResumo->setAccessibleDescription(QStringLiteral("Conteúdo do arquivo")); // its name reads the summary
     lblResumo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    QFont pequena = lblResumo->font();
-    pequena.setPointSizeF(8);
-    lblResumo->setFont(pequena);
-    Geometria_Twips(lblResumo, 120, 3195, 3735, 800); // four short lines below the buttons
+    // Four short lines between the buttons and the bottom edge of the loaded window, in the
+    // largest size up to 8 points that leaves them a margin there.
+    Geometria_Twips(lblResumo, 120, 3195, 3735, Altura_Carregada - 3195 - 60);
+    Fonte_Que_Cabe(lblResumo, 8, [this](const QFontMetrics &fm) { return 4 * fm.lineSpacing() <= lblResumo->height(); });
 
     Label2 = new QLabel(QStringLiteral("Transmissão finalizada com sucesso. Para impressão do recibo de entrega "
                                        "escolha a impressora e clique no botão 'Imprimir'."),
@@ -113,6 +115,19 @@ void frmInicio::Criar_Controles()
     cmdImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
     cmdImprimir->setAutoDefault(false);
     Geometria_Twips(cmdImprimir, 840, 4680, 1000, 375);
+    // The three buttons in one size, at which every caption they carry fits with the style's margins.
+    const int margens = 2 * style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, cmdTransmitir);
+    Fonte_Que_Cabe(cmdTransmitir, cmdTransmitir->font().pointSizeF(), [&](const QFontMetrics &fm) {
+        for (const auto &[botao, legenda] : {std::pair{cmdTransmitir, QStringLiteral("&Transmitir")},
+                                            {cmdTransmitir, QStringLiteral("Visualizar")},
+                                            {cmdSair, QStringLiteral("&Voltar")},
+                                            {cmdImprimir, QStringLiteral("&Imprimir")}})
+            if (fm.size(Qt::TextShowMnemonic, legenda).width() + margens > botao->width())
+                return false;
+        return true;
+    });
+    cmdSair->setFont(cmdTransmitir->font());
+    cmdImprimir->setFont(cmdTransmitir->font());
 
     setTabOrder(txtTipoArq, dirList);
     setTabOrder(dirList, filList);

@@ -90,7 +90,7 @@ void frmLote::Criar_Controles()
     txtTipoArq->setAccessibleName(QStringLiteral("Filtro de arquivos"));
     txtTipoArq->setToolTip(QStringLiteral("Padrões separados por \";\""));
     criterio->setBuddy(txtTipoArq);
-    auto *paralelas = new QLabel(QStringLiteral("&Simultâneos:"), this);
+    auto *paralelas = new QLabel(QStringLiteral("S&imultâneos:"), this);
     spnParalelas = new QSpinBox(this);
     spnParalelas->setRange(1, Max_Paralelas);
     spnParalelas->setValue(4);

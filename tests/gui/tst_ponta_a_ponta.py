@@ -20,10 +20,13 @@ from janela_real import (MENSAGEM, PRINCIPAL, REIMPRIMIR, TRANSMITIR, VISUALIZAR
                          titulo)
 
 GRAVAR_PDF = titulo("Gravar o recibo em arquivo PDF")
+LOTE = "^ZELTA Net - Transmitir V.+rios Arquivos$"
+PASTA_DOS_ARQUIVOS = titulo("Pasta dos arquivos")
 
 PORTA = 2500
 ARQUIVO = "TESTE.MOV"
 TAMANHO_LINHA = 181  # 179 record bytes + CR LF
+ARQUIVOS_LOTE = ("LOTE1.MOV", "LOTE2.MOV")
 # "Visualizar" in the receipt state: left 1920, top 4680, 1000 x 375 twips, in pixels at 96 dpi.
 BOTAO_VISUALIZAR = (128, 312, 67, 25)
 # Inside the progress box (left 50, top 3350, 3855 x 285 twips), clear of its frame.
@@ -218,6 +221,59 @@ def visualizar_e_voltar(tela, app):
     tela.capturar("principal-de-novo")
 
 
+def linhas_do_historico(pasta):
+    try:
+        with open(os.path.join(pasta, "Zelta.ret"), "rb") as f:
+            return len(f.read()) // TAMANHO_LINHA
+    except FileNotFoundError:
+        return 0
+
+
+def transmitir_lote(tela, app, pasta, declaracao):
+    """Two new declarations beside the one already delivered, sent from the batch window: the
+    delivered one comes back as delivered before, the two new ones add their receipts."""
+    for nome in ARQUIVOS_LOTE:
+        subprocess.run([declaracao, "gerar", "--saida", os.path.join(pasta, nome),
+                        "--razao-social", f"EMPRESA LOTE {nome} {time.time_ns() % 10**12}"],
+                       check=True, stdout=subprocess.DEVNULL, timeout=30)
+    antes = linhas_do_historico(pasta)
+    tela.focar(PRINCIPAL)
+    tela.teclas("alt+a", "v")
+    tela.focar(LOTE)
+    tela.capturar("lote")
+    tela.teclas("alt+e")
+    tela.focar(PASTA_DOS_ARQUIVOS)
+    # The chooser's name box has the keyboard: a whole path there opens that folder.
+    tela.xdotool("type", "--delay", "20", os.path.abspath(pasta))
+    tela.teclas("Return")
+    if not tela.sumiu(PASTA_DOS_ARQUIVOS):
+        tela.capturar("pasta-nao-escolhida")
+        falhar("Enter não escolheu a pasta no diálogo \"Pasta dos arquivos\"")
+    tela.focar(LOTE)
+    time.sleep(2)  # the folder's summaries come from a reader thread
+    tela.capturar("lote-pasta-lida")
+    tela.teclas("alt+t")
+    if not tela.janela(MENSAGEM, 10):
+        falhar("a confirmação 03 não apareceu ao transmitir o lote")
+    tela.focar(MENSAGEM)
+    tela.teclas("s")
+    esperado = antes + len(ARQUIVOS_LOTE)
+    if not esperar(lambda: linhas_do_historico(pasta) >= esperado, 60):
+        tela.capturar("lote-sem-recibos")
+        falhar(f"o lote não gravou {len(ARQUIVOS_LOTE)} recibos em 60 s "
+               f"({linhas_do_historico(pasta) - antes} gravados)")
+    time.sleep(1)
+    exigir_vivo(app, "o lote")
+    tela.capturar("lote-entregue")
+    if linhas_do_historico(pasta) != esperado:
+        falhar(f"o lote gravou {linhas_do_historico(pasta) - antes} recibos; esperados "
+               f"{len(ARQUIVOS_LOTE)} (o arquivo já entregue não deve ser gravado de novo)")
+    tela.focar(LOTE)
+    tela.teclas("alt+s")
+    if not tela.sumiu(LOTE):
+        falhar("&Sair não fechou a janela do lote")
+
+
 def reimprimir_e_sair(tela, app):
     tela.focar(PRINCIPAL)
     tela.teclas("alt+a")
@@ -274,8 +330,9 @@ def principal():
     codigo = conferir_historico(pasta, log_servidor)
     gravar_pdf(tela, app, pasta, codigo)
     visualizar_e_voltar(tela, app)
+    conferir_historico(pasta, log_servidor)  # previewing wrote nothing
+    transmitir_lote(tela, app, pasta, opcoes.declaracao)
     reimprimir_e_sair(tela, app)
-    conferir_historico(pasta, log_servidor)  # nothing after the delivery wrote to it
     if servidor:
         encerrar(servidor)
     print(f"entrega {codigo} feita, visualizada e listada em {time.monotonic() - inicio:.1f} s; "

@@ -1,5 +1,6 @@
 // The batch window with two validated files and one the checks refuse, delivered to the local
 // reception server with a fast clock while the window keeps handling events.
+#include "tests/common/Atalhos.h"
 #include "tests/common/Declaracao_Teste.h"
 #include "tests/common/RoteiroMensagens.h"
 #include "tests/transmit/Relogio_Rapido.h"
@@ -154,6 +155,12 @@ private slots:
             QCOMPARE(Celula(j, l, frmLote::Validacao), QString("validado"));
         }
         QCOMPARE(lida.count(), 2);
+    }
+
+    void cada_letra_alt_leva_a_um_so_controle()
+    {
+        frmLote j;
+        QCOMPARE(Atalhos_Repetidos(j), QStringList());
     }
 };
 

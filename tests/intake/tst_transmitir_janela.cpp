@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -238,6 +239,43 @@ private slots:
         f.filList->setListIndex(f.filList->List(0) == "ENTREGA.MOV" ? 0 : 1);
         QTRY_VERIFY(f.lblResumo->text().endsWith("\nvalidado"));
         QCOMPARE(f.lblResumo->accessibleDescription(), QString("Conteúdo do arquivo"));
+    }
+
+    // Nothing drawn against the window's edges, no caption or summary line cut: for the plain
+    // summary and the longest warning a file can bring.
+    void cada_controle_cabe_na_janela()
+    {
+        Gerar_Arquivo(Declaracao_Padrao("DECLARACAO_LONGA.MOV"));
+        frmInicio f;
+        f.show();
+        QVERIFY(f.dirList->setPath(pasta_.path()));
+        const int margem = 3;
+        const std::pair<QString, QString> casos[] = {{"ENTREGA.MOV", "\nvalidado"},
+                                                     {"DECLARACAO_LONGA.MOV", "\nnome com mais de 12 caracteres"}};
+        for (const auto &[nome, final] : casos) {
+            for (int i = 0; i < f.filList->ListCount(); ++i)
+                if (f.filList->List(i) == nome)
+                    f.filList->setListIndex(i);
+            QTRY_VERIFY(f.lblResumo->text().endsWith(final));
+            const QFontMetrics fm(f.lblResumo->font());
+            const QRect texto = fm.boundingRect(f.lblResumo->contentsRect(), int(Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap),
+                                                f.lblResumo->text());
+            QVERIFY2(texto.height() <= f.lblResumo->height() && texto.width() <= f.lblResumo->width(),
+                     qPrintable(QString("%1 x %2 de texto em %3 x %4").arg(texto.width()).arg(texto.height())
+                                    .arg(f.lblResumo->width()).arg(f.lblResumo->height())));
+            QVERIFY2(f.lblResumo->geometry().bottom() + margem < f.height(), qPrintable(f.lblResumo->text()));
+        }
+        QVERIFY(f.cmdSair->geometry().right() + margem < f.width());
+        // Each caption a button carries (the receipt state's "Visualizar" too), with the style's
+        // margins; the style's minimum button width is wider than the design's, so not the measure.
+        const std::pair<QPushButton *, QString> legendas[] = {
+            {f.cmdTransmitir, f.cmdTransmitir->text()}, {f.cmdTransmitir, "Visualizar"},
+            {f.cmdSair, f.cmdSair->text()}, {f.cmdImprimir, f.cmdImprimir->text()}};
+        for (const auto &[b, legenda] : legendas) {
+            const int precisa = b->fontMetrics().size(Qt::TextShowMnemonic, legenda).width()
+                              + 2 * b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+            QVERIFY2(precisa <= b->width(), qPrintable(QString("%1: %2 px em %3").arg(legenda).arg(precisa).arg(b->width())));
+        }
     }
 
     void escolha_mostra_o_conteudo()
