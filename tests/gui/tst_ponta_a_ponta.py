@@ -229,7 +229,20 @@ def linhas_do_historico(pasta):
         return 0
 
 
-def transmitir_lote(tela, app, pasta, declaracao):
+def conferir_codigos_do_lote(pasta, log_servidor):
+    """Each batch file's receipt record carries the code the server gave that very file."""
+    dados = {m.group(1): int(m.group(2)) for m in re.finditer(
+        r"(\S+) \(\d+ blocos\): recebido com o código (\d+)", open(log_servidor, errors="replace").read())}
+    with open(os.path.join(pasta, "Zelta.ret"), "rb") as f:
+        historico = f.read()
+    for i in range(0, len(historico), TAMANHO_LINHA):
+        registro = bytes(b - 10 for b in historico[i:i + TAMANHO_LINHA - 2])
+        nome, codigo = registro[9:21].decode().strip(), int(registro[21:29])
+        if dados.get(nome) != codigo:
+            falhar(f"{nome}: o histórico tem o código {codigo}; o servidor deu {dados.get(nome)}")
+
+
+def transmitir_lote(tela, app, pasta, declaracao, log_servidor):
     """Two new declarations beside the one already delivered, sent from the batch window: the
     delivered one comes back as delivered before, the two new ones add their receipts."""
     for nome in ARQUIVOS_LOTE:
@@ -268,6 +281,8 @@ def transmitir_lote(tela, app, pasta, declaracao):
     if linhas_do_historico(pasta) != esperado:
         falhar(f"o lote gravou {linhas_do_historico(pasta) - antes} recibos; esperados "
                f"{len(ARQUIVOS_LOTE)} (o arquivo já entregue não deve ser gravado de novo)")
+    if log_servidor:
+        conferir_codigos_do_lote(pasta, log_servidor)
     tela.focar(LOTE)
     tela.teclas("alt+s")
     if not tela.sumiu(LOTE):
@@ -331,7 +346,7 @@ def principal():
     gravar_pdf(tela, app, pasta, codigo)
     visualizar_e_voltar(tela, app)
     conferir_historico(pasta, log_servidor)  # previewing wrote nothing
-    transmitir_lote(tela, app, pasta, opcoes.declaracao)
+    transmitir_lote(tela, app, pasta, opcoes.declaracao, log_servidor)
     reimprimir_e_sair(tela, app)
     if servidor:
         encerrar(servidor)
