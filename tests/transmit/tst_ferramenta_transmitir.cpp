@@ -230,6 +230,33 @@ private slots:
                             [](const std::string &r) { return Recibo::Nome_Arquivo(r).find("N\xC7.MOV") != std::string::npos; }));
     }
 
+    // On an 80-column terminal (a pseudo-terminal made by script(1)) the summary fits: the company
+    // column gives way to the longest result, and each row stays on one line.
+    void resumo_em_terminal_de_80_colunas()
+    {
+        Servidor_Local s;
+        Gerar("L.MOV", "EMPRESA DE NOME BEM COMPRIDO LTDA");
+        Gerar("NV80.MOV", "EMPRESA NV", false);
+        const QString ferramenta = qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir";
+        const QString comando = QString("stty cols 80 rows 24; '%1' --servidor 127.0.0.1 --porta %2 --sim %3")
+                                    .arg(ferramenta).arg(s.porta);
+        for (const QString &arquivos : {QString("L.MOV"), QString("L.MOV NV80.MOV")}) {
+            QProcess p;
+            p.start("script", {"-qec", comando.arg(arquivos), "/dev/null"});
+            p.closeWriteChannel(); // script(1) waits for the end of its input before it ends
+            QVERIFY(p.waitForFinished(60000));
+            const QString saida = QString::fromLocal8Bit(p.readAllStandardOutput()).remove('\r');
+            const qsizetype inicio = saida.lastIndexOf("Arquivo      Empresa"); // after the bars' erasing
+            QVERIFY2(inicio >= 0, qPrintable(saida));
+            const QStringList linhas = saida.mid(inicio).split('\n', Qt::SkipEmptyParts);
+            QCOMPARE(linhas.size(), int(arquivos.count(' ')) + 2); // heading, rows, the count of receipts or none
+            for (const QString &l : linhas)
+                QVERIFY2(l.size() <= 80, qPrintable(QString("%1 colunas: %2").arg(l.size()).arg(l)));
+            QVERIFY2(linhas[1].contains(QRegularExpression("^L.MOV +EMPRESA DE NOME BEM +[^ ].* 03/2024 +(Aceito|Já transmitido), código \\d{8}$")),
+                     qPrintable(linhas[1]));
+        }
+    }
+
     // The summary table prints every row: a company name holding a NUL and a control byte shows
     // them as blanks, and the rows after it follow.
     void resumo_com_bytes_de_controle()
@@ -237,6 +264,8 @@ private slots:
         std::FILE *f = std::tmpfile();
         QVERIFY(f);
         std::vector<Resultado_Entrega> r(3);
+        for (Resultado_Entrega &e : r)
+            e.situacao = Situacao_Entrega::Aceita;
         r[0].declaracao.Razao_Social = "EMPRESA A";
         r[1].declaracao.Razao_Social = std::string("EMPRESA\0Z\x01X", 11);
         r[2].declaracao.Razao_Social = "EMPRESA Y";
@@ -276,8 +305,9 @@ private slots:
         const QString texto = QString::fromLocal8Bit(saida);
         QVERIFY2(texto.contains(QRegularExpression("\nC1.MOV +EMPRESA C1 +03/2024 +Aceito, código \\d{8}\n")),
                  qPrintable(texto));
-        for (const char *nome : {"C2.MOV", "C3.MOV"})
-            QVERIFY(texto.contains(QRegularExpression(QString("\n%1 +Não transmitido \\(interrompido\\)\n").arg(nome))));
+        // Never started, yet its company and competence are read for the summary.
+        for (const char *nome : {"C2", "C3"})
+            QVERIFY(texto.contains(QRegularExpression(QString("\n%1.MOV +EMPRESA %1 +03/2024 +Não transmitido \\(interrompido\\)\n").arg(nome))));
         QFile h("Zelta.ret");
         QVERIFY(h.open(QIODevice::ReadOnly));
         QCOMPARE(h.size(), qint64(181)); // one whole line

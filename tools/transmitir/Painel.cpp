@@ -3,6 +3,8 @@
 #include "engine/platform/Campos_Fixos.h"
 #include "engine/platform/Console.h"
 #include "engine/intake/Padrao_Arquivos.h"
+#include "engine/intake/Resumo_Declaracao.h"
+#include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Texto1252.h"
 
 #include <algorithm>
@@ -33,7 +35,7 @@ Painel::Painel(std::FILE *saida, bool terminal, const std::vector<std::string> &
     if (const int colunas = terminal_ ? Largura_Terminal(saida_) : 0; colunas > 20)
         largura_ = colunas - 1;
     for (const std::string &a : arquivos)
-        arquivos_.push_back({Nome_Mostrado(QByteArray::fromStdString(a.substr(a.find_last_of('/') + 1)))});
+        arquivos_.push_back({Nome_Mostrado(QByteArray::fromStdString(a.substr(a.find_last_of('/') + 1))), a});
 }
 
 void Painel::Escrever(const QString &texto, std::FILE *para)
@@ -144,20 +146,37 @@ void Painel::Evento(const Evento_Entrega &e)
     Atualizar();
 }
 
+std::pair<QString, QString> Painel::Empresa_E_Competencia(size_t i, const Resultado_Entrega &r) const
+{
+    const Dados_Declaracao &d = r.declaracao;
+    if (r.situacao != Situacao_Entrega::Na_Fila)
+        return {Aparado(d.Razao_Social),
+                d.Mes_Competencia.empty() ? QString() : Aparado(d.Mes_Competencia) + QChar('/') + Aparado(d.Ano_Competencia)};
+    try {
+        const Resumo_Declaracao lido = Ler_Resumo(arquivos_.at(i).caminho);
+        return {Aparado(lido.razao_social),
+                QStringLiteral("%1/%2").arg(lido.mes, 2, 10, QChar('0')).arg(lido.ano, 4, 10, QChar('0'))};
+    } catch (const Erro_Execucao &) {
+        return {}; // unreadable: its result says why it did not go
+    }
+}
+
 void Painel::Resumo(const std::vector<Resultado_Entrega> &resultados)
 {
     const std::lock_guard<std::recursive_mutex> vez(vez_);
     Apagar_Barras();
-    QString t = Coluna(QStringLiteral("Arquivo"), 12) + QChar(' ') + Coluna(QStringLiteral("Empresa"), 35) + QChar(' ')
+    std::vector<QString> textos;
+    qsizetype maior = 0;
+    for (const Resultado_Entrega &r : resultados)
+        maior = std::max(maior, textos.emplace_back(Texto_Resultado(r)).size());
+    // The company takes what the line leaves once the other columns and the longest result fit.
+    const qsizetype empresa = std::clamp<qsizetype>(largura_ - (12 + 1 + 1 + 11 + 1) - maior, 12, 35);
+    QString t = Coluna(QStringLiteral("Arquivo"), 12) + QChar(' ') + Coluna(QStringLiteral("Empresa"), empresa) + QChar(' ')
                 + Coluna(QStringLiteral("Competência"), 11) + QStringLiteral(" Resultado\n");
     for (size_t i = 0; i < resultados.size(); ++i) {
-        const Resultado_Entrega &r = resultados[i];
-        const Dados_Declaracao &d = r.declaracao;
-        const QString competencia = d.Mes_Competencia.empty()
-                                        ? QString()
-                                        : Aparado(d.Mes_Competencia) + QChar('/') + Aparado(d.Ano_Competencia);
-        t += Coluna(arquivos_.at(i).nome, 12) + QChar(' ') + Coluna(Aparado(d.Razao_Social), 35) + QChar(' ')
-             + Coluna(competencia, 11) + QChar(' ') + Texto_Resultado(r) + QChar('\n');
+        const auto [nome_empresa, competencia] = Empresa_E_Competencia(i, resultados[i]);
+        t += Coluna(arquivos_.at(i).nome, 12) + QChar(' ') + Coluna(nome_empresa, empresa) + QChar(' ')
+             + Coluna(competencia, 11) + QChar(' ') + textos[i] + QChar('\n');
     }
     Escrever(t);
     std::fflush(saida_);

@@ -22,10 +22,13 @@ public:
 private:
     struct Andamento {
         QString nome;
+        std::string caminho;
         bool ativo = false, aguardando = false;
         int bloco = 0, total = 0;
     };
     QString Barra(const Andamento &a) const;
+    // Company and competence of a row: as the delivery read them; a file never started is read now.
+    std::pair<QString, QString> Empresa_E_Competencia(size_t i, const Resultado_Entrega &r) const;
     void Redesenhar();
     void Apagar_Barras();
     void Atualizar();
