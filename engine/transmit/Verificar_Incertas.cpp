@@ -25,14 +25,14 @@ QString Motivo_Nao_Reenviar(const Tentativa_Razao &t)
     return {};
 }
 
-std::vector<Incerta_Verificada> Verificar_Incertas(const Ajustes_Lote &ajustes,
+std::vector<Incerta_Verificada> Verificar_Incertas(std::vector<Tentativa_Razao> incertas, const Ajustes_Lote &ajustes,
                                                    const std::function<void(const Evento_Entrega &)> &aviso,
                                                    const std::atomic<bool> &parar)
 {
     std::vector<Incerta_Verificada> lista;
     std::vector<std::string> arquivos;
     std::vector<size_t> de_quem; // the list's index of each file sent
-    for (Tentativa_Razao &t : Entregas_Incertas(ajustes.historico)) {
+    for (Tentativa_Razao &t : incertas) {
         Incerta_Verificada v;
         v.resultado.arquivo = t.caminho;
         v.resultado.declaracao = t.declaracao;

@@ -24,9 +24,8 @@ struct Incerta_Verificada {
 // Why a file was not sent again; empty when it still holds the attempt's bytes.
 QString Motivo_Nao_Reenviar(const Tentativa_Razao &t);
 
-// Sends again each uncertain delivery whose file is unchanged (`ajustes` as for a batch; the
-// events' indexes are those of the returned list). Throws Erro_Execucao when the ledger cannot
-// be read.
-std::vector<Incerta_Verificada> Verificar_Incertas(const Ajustes_Lote &ajustes,
+// Sends again each of `incertas` whose file is unchanged (`ajustes` as for a batch; the events'
+// indexes are those of the list), in its order.
+std::vector<Incerta_Verificada> Verificar_Incertas(std::vector<Tentativa_Razao> incertas, const Ajustes_Lote &ajustes,
                                                    const std::function<void(const Evento_Entrega &)> &aviso,
                                                    const std::atomic<bool> &parar);
