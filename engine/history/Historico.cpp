@@ -183,3 +183,10 @@ Leitura_Historico Procurar_Historico(const std::string &texto, const std::string
 }
 
 Leitura_Historico Ler_Historico(const std::string &arquivo) { return Procurar_Historico({}, arquivo); }
+
+void Percorrer_Historico(const std::function<bool(const std::string &registro)> &entrada, const std::string &arquivo)
+{
+    if (!Historico_Existe(arquivo))
+        return;
+    Percorrer_Linhas(arquivo, [&](std::string_view linha) { return entrada(Decodificar_Linha(std::string(linha))); });
+}

@@ -4,6 +4,7 @@
 // in the current directory unless a test names another path.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo = H
 // The first entry with this eight-character receipt code, decoded; empty when there is none or
 // the file does not exist; throws Erro_Execucao when it cannot be read.
 std::string Entrada_Com_Codigo(const std::string &codigo8, const std::string &arquivo = Historico_Transmissoes);
+
+// Hands every entry of the file, decoded, to `entrada` in the file's order until it returns
+// false; nothing when the file does not exist; throws Erro_Execucao when it cannot be read.
+void Percorrer_Historico(const std::function<bool(const std::string &registro)> &entrada,
+                         const std::string &arquivo = Historico_Transmissoes);
 
 struct Leitura_Historico {
     long long total = 0;                 // N, the number of lines in the file

@@ -162,6 +162,7 @@ void Comando_Transmitir::Enviar_Blocos()
     for (int bloco = 1; bloco <= total_blocos_ && envio_encerrado_ != 1; ++bloco) {
         if (janela_.Interromper()) {
             resposta_ = "9";
+            sem_resposta_ = true;
             Julgar(resposta_);
             break;
         }
@@ -202,8 +203,10 @@ std::string Comando_Transmitir::Aguardar_Resposta()
         if (tentativas <= 20 && !janela_.Espera_Esgotada())
             continue;
         tentativas = 0;
-        if (janela_.Perguntar(Pergunta::Demora_05, Mensagem::Demora_05) != Resposta::Sim)
+        if (janela_.Perguntar(Pergunta::Demora_05, Mensagem::Demora_05) != Resposta::Sim) {
+            sem_resposta_ = true;
             return "9";
+        }
     }
 }
 
@@ -213,7 +216,7 @@ void Comando_Transmitir::Julgar(const std::string &resposta)
     if (j.veredito == Veredito::Segue)
         return;
     if (j.veredito == Veredito::Recusa) {
-        tentativa_.Recusada(j.mensagem);
+        tentativa_.Recusada(j.mensagem, sem_resposta_);
         janela_.Avisar(j.mensagem, Icone::Exclamacao);
         envio_encerrado_ = 1;
         transmissao_ok_ = 0;

@@ -63,5 +63,6 @@ private:
     int16_t envio_encerrado_ = 0;
     std::string resposta_; // Resposta_Servidor
     std::string sha256_;   // of the declaration bytes packed
+    bool sem_resposta_ = false; // resposta_ is the abandonment this program made up, not the server's
     Registro_Tentativa tentativa_; // this press in the ledger of deliveries
 };

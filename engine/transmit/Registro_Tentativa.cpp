@@ -89,12 +89,12 @@ void Registro_Tentativa::Ja_Entregue(const std::string &resposta)
     Fim(std::move(r));
 }
 
-void Registro_Tentativa::Recusada(const QString &mensagem)
+void Registro_Tentativa::Recusada(const QString &mensagem, bool sem_resposta)
 {
     Tentativa_Razao r;
     r.mensagem = Numero_Mensagem(mensagem);
     r.detalhe = mensagem;
-    r.resultado = r.mensagem != 6 ? Resultado_Razao::Recusada
+    r.resultado = !sem_resposta ? Resultado_Razao::Recusada
                   : ultimo_bloco_ ? Resultado_Razao::Incerta
                                   : Resultado_Razao::Falhou;
     Fim(std::move(r));

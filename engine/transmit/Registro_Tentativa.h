@@ -23,9 +23,9 @@ public:
 
     void Aceita(const std::string &resposta);
     void Ja_Entregue(const std::string &resposta);
-    // A numbered message (06, 07, 17, 18) ended it; message 06 after the last block leaves the
-    // delivery uncertain, before it a failure.
-    void Recusada(const QString &mensagem);
+    // A numbered message (06, 07, 17, 18) ended it. `sem_resposta`: no reply came (the user gave
+    // up waiting, or stopped it): uncertain after the last block, a failure before it.
+    void Recusada(const QString &mensagem, bool sem_resposta);
     // A run-time failure ended it: uncertain after the last block, failed before it.
     void Falhou(const QString &texto);
 
