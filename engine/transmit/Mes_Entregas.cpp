@@ -34,9 +34,10 @@ class Mes {
 public:
     Mes(std::string mes, std::string ano) : mes_(std::move(mes)), ano_(std::move(ano)) {}
 
-    // Whose it is, and whether it is of this month, of an earlier one, or a later one.
+    // Whose it is; the employer when it is of this month. `entregue`: it was delivered, which makes
+    // an employer expected in the later months.
     Empregador *Visto(const std::string &tipo, const std::string &id, const std::string &razao, const std::string &mes,
-                      const std::string &ano)
+                      const std::string &ano, bool entregue)
     {
         Empregador &e = empregadores_[{Aparado(tipo), Aparado(id)}];
         e.linha.tipo_identificador = Aparado(tipo);
@@ -45,7 +46,7 @@ public:
             e.linha.razao_social = Aparado(razao);
         const auto esta = std::make_tuple(Aparado(ano), Aparado(mes));
         const auto deste = std::make_tuple(ano_, mes_);
-        if (esta < deste)
+        if (esta < deste && entregue)
             e.anterior = true;
         return esta == deste ? &e : nullptr;
     }
@@ -98,7 +99,7 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
     Percorrer_Historico(
         [&](const std::string &r) {
             if (Empregador *e = m.Visto(Recibo::Tipo_Identificador(r), Recibo::Identificador(r), Recibo::Razao_Social(r),
-                                        Recibo::Mes_Competencia(r), Recibo::Ano_Competencia(r))) {
+                                        Recibo::Mes_Competencia(r), Recibo::Ano_Competencia(r), true)) {
                 e->entregue = true;
                 e->linha.codigo = Recibo::Codigo_Recebimento(r);
                 e->linha.data = Data_Para_Exibir(r);
@@ -116,11 +117,13 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
             incertas.push_back(t.id);
         for (const Tentativa_Razao &t : livro.Todas()) {
             const Dados_Declaracao &d = t.declaracao;
+            const Resultado_Razao estado = Estado_Efetivo(t);
             Empregador *e = m.Visto(d.Tipo_Identificador, d.Identificador, d.Razao_Social, d.Mes_Competencia,
-                                    d.Ano_Competencia);
+                                    d.Ano_Competencia,
+                                    estado == Resultado_Razao::Aceita || estado == Resultado_Razao::Ja_Entregue);
             if (!e)
                 continue;
-            switch (Estado_Efetivo(t)) {
+            switch (estado) {
             case Resultado_Razao::Aceita:
             case Resultado_Razao::Ja_Entregue:
                 if (!e->entregue) {
@@ -160,7 +163,7 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
             if (Verificar_Declaracao(caminho, d) != Resultado_Verificacao::Aceito)
                 continue;
             if (Empregador *e = m.Visto(d.Tipo_Identificador, d.Identificador, d.Razao_Social, d.Mes_Competencia,
-                                        d.Ano_Competencia)) {
+                                        d.Ano_Competencia, false)) {
                 e->pendente = true;
                 if (e->linha.arquivo.empty())
                     e->linha.arquivo = caminho;
