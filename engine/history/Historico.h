@@ -3,6 +3,7 @@
 // (modulo 256, so any byte comes back exactly), lines ending in CR LF. Opened by its bare name
 // in the current directory unless a test names another path.
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -56,5 +57,7 @@ struct Leitura_Historico {
 // Reading for display; throws Erro_Execucao when the file cannot be read.
 Leitura_Historico Ler_Historico(const std::string &arquivo = Historico_Transmissoes);
 // The same over the entries that match `texto` (Windows-1252; see Consulta_Historico), searching
-// every entry of the file; an empty or blank text matches all.
-Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo = Historico_Transmissoes);
+// every entry of the file; an empty or blank text matches all. Once `parar` is true the reading
+// ends early with what it found so far (a newer search makes this one moot).
+Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo = Historico_Transmissoes,
+                                     const std::atomic<bool> *parar = nullptr);

@@ -1,7 +1,7 @@
 // zelta-transmitir and uncertain deliveries, run as a program with the real clock against the
 // local reception server: its exit status 5, a kill after the last block, and --verificar
 // settling what the folder's ledger holds as uncertain.
-#include "Servidor_Local.h"
+#include "Pasta_Entregas.h"
 
 #include "engine/history/Historico.h"
 #include "engine/ledger/Razao_Entregas.h"
@@ -49,13 +49,6 @@ std::vector<Tentativa_Razao> Todas()
     return Razao_Entregas(Caminho_Razao(Historico_Transmissoes)).Todas();
 }
 
-servidor::Opcoes Na_Pasta(const QString &pasta, servidor::Opcoes o = {})
-{
-    o.porta = 0;
-    o.dados = pasta.toStdString();
-    return o;
-}
-
 servidor::Opcoes Calado()
 {
     servidor::Opcoes o;
@@ -67,20 +60,11 @@ servidor::Opcoes Calado()
 class TstFerramentaIncertas : public QObject {
     Q_OBJECT
 
-    QTemporaryDir pasta_;
-    QString anterior_;
-    QString Dados() const { return QDir(pasta_.path()).filePath("servidor"); }
+    Pasta_Entregas pasta_;
 
 private slots:
-    void init()
-    {
-        QVERIFY(pasta_.isValid());
-        QDir(pasta_.path()).removeRecursively();
-        QDir().mkpath(Dados());
-        anterior_ = QDir::currentPath();
-        QDir::setCurrent(pasta_.path());
-    }
-    void cleanup() { QDir::setCurrent(anterior_); }
+    void init() { pasta_.Entrar(); }
+    void cleanup() { pasta_.Sair(); }
 
     void linha_de_comando()
     {
@@ -99,12 +83,12 @@ private slots:
     {
         Gravar_Declaracao("A.MOV");
         {
-            const Servidor_Teste calado(Na_Pasta(Dados(), Calado()));
+            const Servidor_Teste calado(pasta_.Servidor(Calado()));
             const Execucao e = Rodar(Argumentos(calado.porta, {"--espera", "0", "A.MOV"}));
             QCOMPARE(e.status, 5);
             QVERIFY2(e.saida.contains("Incerto, verificar (mensagem 06)"), qPrintable(e.saida));
         }
-        const Servidor_Teste normal(Na_Pasta(Dados()));
+        const Servidor_Teste normal(pasta_.Servidor());
         const Execucao v = Rodar(Argumentos(normal.porta, {"--verificar"}));
         QVERIFY2(v.status == 0, qPrintable(v.saida));
         QVERIFY2(v.saida.contains("Já transmitido, código "), qPrintable(v.saida));
@@ -118,7 +102,7 @@ private slots:
     {
         Gravar_Declaracao("A.MOV");
         {
-            const Servidor_Teste calado(Na_Pasta(Dados(), Calado()));
+            const Servidor_Teste calado(pasta_.Servidor(Calado()));
             QProcess p;
             p.start(Programa(), Argumentos(calado.porta, {"A.MOV"}));
             QVERIFY(p.waitForStarted(10000));
@@ -143,7 +127,7 @@ private slots:
         QCOMPARE(Estado_Efetivo(todas[0]), Resultado_Razao::Incerta);
         QVERIFY(!Historico_Existe());
 
-        const Servidor_Teste normal(Na_Pasta(Dados()));
+        const Servidor_Teste normal(pasta_.Servidor());
         const Execucao v = Rodar(Argumentos(normal.porta, {"--verificar"}));
         QVERIFY2(v.status == 0 && v.saida.contains("Já transmitido, código "), qPrintable(v.saida));
         QCOMPARE(Ler_Historico().total, 1);

@@ -3,6 +3,7 @@
 // reset after it) and settled by sending the same bytes again, whether the server had them
 // (message 08) or not; a changed file is not sent again; refusals and failures are not uncertain.
 #include "Relogio_Rapido.h"
+#include "Pasta_Entregas.h"
 #include "Servidor_Local.h"
 
 #include "engine/history/Historico.h"
@@ -28,28 +29,6 @@ std::string Gerar(const std::string &nome, const std::string &empresa)
     return nome;
 }
 
-// A server on a data folder that outlives it, so a second server finds what the first received.
-class Servidor_Na_Pasta {
-public:
-    Servidor_Na_Pasta(const QString &pasta, servidor::Opcoes o = {})
-        : servidor_(Opcoes(pasta, std::move(o))), porta(servidor_.porta)
-    {
-    }
-
-private:
-    static servidor::Opcoes Opcoes(const QString &pasta, servidor::Opcoes o)
-    {
-        o.porta = 0;
-        o.dados = pasta.toStdString();
-        o.silencio_ultimo_ms = 100;
-        return o;
-    }
-    Servidor_Teste servidor_;
-
-public:
-    const uint16_t porta;
-};
-
 std::vector<Tentativa_Razao> Todas()
 {
     return Razao_Entregas(Caminho_Razao(Historico_Transmissoes)).Todas();
@@ -59,11 +38,8 @@ std::vector<Tentativa_Razao> Todas()
 class TstRazaoEntregas : public QObject {
     Q_OBJECT
 
-    QTemporaryDir pasta_;
-    QString anterior_;
+    Pasta_Entregas pasta_;
     std::atomic<bool> nunca_{false};
-
-    QString Dados() const { return QDir(pasta_.path()).filePath("servidor"); }
 
     static Ajustes_Lote Ajustes(uint16_t porta, bool servidor_calado = false)
     {
@@ -89,15 +65,8 @@ class TstRazaoEntregas : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        QVERIFY(pasta_.isValid());
-        QDir(pasta_.path()).removeRecursively();
-        QDir().mkpath(Dados());
-        anterior_ = QDir::currentPath();
-        QDir::setCurrent(pasta_.path());
-    }
-    void cleanup() { QDir::setCurrent(anterior_); }
+    void init() { pasta_.Entrar(); }
+    void cleanup() { pasta_.Sair(); }
 
     // The server records the file and never answers: message 05 answered No ends it with 06.
     // Sent again, the server finds it received before: message 08's path records the receipt.
@@ -107,7 +76,7 @@ private slots:
         {
             servidor::Opcoes o;
             o.sem_resposta = true;
-            const Servidor_Na_Pasta calado(Dados(), o);
+            const Servidor_Teste calado(pasta_.Servidor(o));
             const Resultado_Entrega r = Entregar(arquivo, Ajustes(calado.porta, true));
             QCOMPARE(r.situacao, Situacao_Entrega::Incerta);
             QCOMPARE(Texto_Resultado(r), QString("Incerto, verificar (mensagem 06)"));
@@ -129,7 +98,7 @@ private slots:
         QCOMPARE(t.resultado, Resultado_Razao::Incerta);
         QCOMPARE(t.mensagem, 6);
 
-        const Servidor_Na_Pasta normal(Dados());
+        const Servidor_Teste normal(pasta_.Servidor());
         const std::vector<Incerta_Verificada> v = Verificar(normal.porta);
         QCOMPARE(v.size(), size_t(1));
         QCOMPARE(v[0].resultado.situacao, Situacao_Entrega::Ja_Entregue);
@@ -163,7 +132,7 @@ private slots:
         {
             servidor::Opcoes o;
             (reset ? o.reset_apos : o.fechar_apos) = 1; // the file packs into one block
-            const Servidor_Na_Pasta corta(Dados(), o);
+            const Servidor_Teste corta(pasta_.Servidor(o));
             const Resultado_Entrega r = Entregar(arquivo, Ajustes(corta.porta));
             QCOMPARE(r.situacao, Situacao_Entrega::Incerta);
             QCOMPARE(Texto_Resultado(r), QString("Incerto, verificar (mensagem 11)"));
@@ -171,7 +140,7 @@ private slots:
         QCOMPARE(Entregas_Incertas(Historico_Transmissoes).size(), size_t(1));
         QCOMPARE(Entregas_Incertas(Historico_Transmissoes)[0].mensagem, 11);
 
-        const Servidor_Na_Pasta normal(Dados());
+        const Servidor_Teste normal(pasta_.Servidor());
         const std::vector<Incerta_Verificada> v = Verificar(normal.porta);
         QCOMPARE(v.size(), size_t(1));
         QCOMPARE(v[0].resultado.situacao, Situacao_Entrega::Aceita);
@@ -191,7 +160,7 @@ private slots:
         {
             servidor::Opcoes o;
             o.fechar_apos = 1;
-            const Servidor_Na_Pasta corta(Dados(), o);
+            const Servidor_Teste corta(pasta_.Servidor(o));
             const auto r = Transmitir_Lote({a, b}, Ajustes(corta.porta), {}, nunca_);
             QCOMPARE(r[0].situacao, Situacao_Entrega::Incerta);
             QCOMPARE(r[1].situacao, Situacao_Entrega::Incerta);
@@ -199,7 +168,7 @@ private slots:
         Alterar_Depois_Da_Validacao("A.MOV");
         QVERIFY(QFile::remove("B.MOV"));
 
-        const Servidor_Na_Pasta normal(Dados());
+        const Servidor_Teste normal(pasta_.Servidor());
         const std::vector<Incerta_Verificada> v = Verificar(normal.porta);
         QCOMPARE(v.size(), size_t(2));
         // Newest first.
@@ -219,7 +188,7 @@ private slots:
     {
         const std::string a = Gerar("A.MOV", "EMPRESA A");
         {
-            const Servidor_Na_Pasta normal(Dados());
+            const Servidor_Teste normal(pasta_.Servidor());
             const Resultado_Entrega r = Entregar(a, Ajustes(normal.porta));
             QCOMPARE(r.situacao, Situacao_Entrega::Aceita);
             QCOMPARE(Entregar(a, Ajustes(normal.porta)).situacao, Situacao_Entrega::Ja_Entregue);
