@@ -9,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -47,8 +48,27 @@ frmEntregas::frmEntregas(QWidget *pai, std::string historico, std::string pasta)
     Ajustes_.historico = historico_;
     setWindowTitle(QStringLiteral("Entregas do Mês"));
     Criar_Controles();
+    // The month of the newest uncertain delivery, so the notice's click lands on it; else the
+    // month before this one, the one usually being delivered.
     const QDate antes = QDate::currentDate().addMonths(-1);
-    Definir_Competencia(antes.month(), antes.year());
+    int mes = antes.month(), ano = antes.year();
+    try {
+        const std::vector<Tentativa_Razao> incertas =
+            QFile::exists(QFile::decodeName(Caminho_Razao(historico_).c_str())) ? Entregas_Incertas(historico_)
+                                                                              : std::vector<Tentativa_Razao>{};
+        if (!incertas.empty()) {
+            bool ok_mes = false, ok_ano = false;
+            const int m = QString::fromStdString(incertas[0].declaracao.Mes_Competencia).toInt(&ok_mes);
+            const int a = QString::fromStdString(incertas[0].declaracao.Ano_Competencia).toInt(&ok_ano);
+            if (ok_mes && ok_ano && m >= 1 && m <= 12) {
+                mes = m;
+                ano = a;
+            }
+        }
+    } catch (const Erro_Execucao &) {
+        // the month before; reading the month says what is wrong with the ledger
+    }
+    Definir_Competencia(mes, ano);
 }
 
 frmEntregas::~frmEntregas()
