@@ -263,13 +263,13 @@ private slots:
         frmReimpressao f;
         QVERIFY(f.Carregar_Historico(Historico_Transmissoes));
         QVERIFY(f.lblEncontradas->text().isEmpty());
-        f.txtLocalizar->setText("0000000"); // every code: more than 200
+        f.txtLocalizar->setText("0000"); // every code: more than 200
         f.Buscar_Em_Segundo_Plano();
         f.txtLocalizar->setText("00000003"); // replaces the one still running
         f.Buscar_Em_Segundo_Plano();
         QTRY_COMPARE(f.lblEncontradas->text(), QString("1 encontrada"));
         QCOMPARE(f.MSFlexGrid1->rowCount(), 1);
-        f.txtLocalizar->setText("0000000");
+        f.txtLocalizar->setText("0000");
         f.Buscar_Em_Segundo_Plano();
         QTRY_COMPARE(f.lblEncontradas->text(), QString("250 encontradas (mostrando as 200 mais recentes)"));
         QCOMPARE(f.MSFlexGrid1->rowCount(), 200);
