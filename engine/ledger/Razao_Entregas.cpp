@@ -37,14 +37,15 @@ CREATE INDEX IF NOT EXISTS tentativas_competencia ON tentativas(ano, mes);
 PRAGMA user_version = 1;
 )";
 
-constexpr const char *Colunas =
-    "SELECT id, quando, arquivo, caminho, sha256, sha256_envio, tipo_arquivo, tipo_identificador, identificador, "
-    "razao_social, mes, ano, ultimo_bloco, resultado, codigo, data_servidor, mensagem, detalhe, fim FROM tentativas t ";
+constexpr const char *Colunas = "SELECT id, quando, arquivo, caminho, sha256, sha256_envio, tipo_arquivo, "
+                                "tipo_identificador, identificador, "
+                                "razao_social, mes, ano, ultimo_bloco, resultado, codigo, data_servidor, "
+                                "mensagem, detalhe, fim FROM tentativas t ";
 
 // An uncertain attempt stays so until a later one of the same bytes is accepted or found
 // delivered before.
-constexpr const char *Sem_Acerto =
-    " AND NOT EXISTS (SELECT 1 FROM tentativas d WHERE d.sha256 = t.sha256 AND d.id > t.id AND d.resultado IN (1, 2))";
+constexpr const char *Sem_Acerto = " AND NOT EXISTS (SELECT 1 FROM tentativas d WHERE d.sha256 = t.sha256 "
+                                   "AND d.id > t.id AND d.resultado IN (1, 2))";
 
 std::string Agora()
 {
@@ -53,19 +54,30 @@ std::string Agora()
 
 class Comando_Sql {
 public:
-    Comando_Sql(sqlite3 *db, const char *sql) : db_(db) { rc_ = sqlite3_prepare_v2(db, sql, -1, &st_, nullptr); }
+    Comando_Sql(sqlite3 *db, const char *sql) : db_(db)
+    {
+        rc_ = sqlite3_prepare_v2(db, sql, -1, &st_, nullptr);
+    }
     ~Comando_Sql() { sqlite3_finalize(st_); }
     Comando_Sql(const Comando_Sql &) = delete;
     Comando_Sql &operator=(const Comando_Sql &) = delete;
     bool Pronto() const { return rc_ == SQLITE_OK; }
-    void Texto(int i, const std::string &s) { sqlite3_bind_text(st_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT); }
-    void Bytes(int i, const std::string &s) { sqlite3_bind_blob(st_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT); }
+    void Texto(int i, const std::string &s)
+    {
+        sqlite3_bind_text(st_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    void Bytes(int i, const std::string &s)
+    {
+        sqlite3_bind_blob(st_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
     void Inteiro(int i, long long v) { sqlite3_bind_int64(st_, i, v); }
     int Passo() { return sqlite3_step(st_); }
     std::string Coluna(int i) const
     {
         const void *p = sqlite3_column_blob(st_, i);
-        return p ? std::string(static_cast<const char *>(p), static_cast<size_t>(sqlite3_column_bytes(st_, i))) : std::string();
+        return p ? std::string(static_cast<const char *>(p),
+                               static_cast<size_t>(sqlite3_column_bytes(st_, i)))
+                 : std::string();
     }
     long long Numero(int i) const { return sqlite3_column_int64(st_, i); }
     bool Nulo(int i) const { return sqlite3_column_type(st_, i) == SQLITE_NULL; }
@@ -93,7 +105,8 @@ Tentativa_Razao Ler_Linha(const Comando_Sql &c)
     t.declaracao.Ano_Competencia = c.Coluna(11);
     t.ultimo_bloco = c.Numero(12) != 0;
     const long long r = c.Numero(13);
-    t.resultado = c.Nulo(13) || r < 1 || r > 5 ? Resultado_Razao::Sem_Resultado : static_cast<Resultado_Razao>(r);
+    t.resultado =
+        c.Nulo(13) || r < 1 || r > 5 ? Resultado_Razao::Sem_Resultado : static_cast<Resultado_Razao>(r);
     t.codigo = c.Coluna(14);
     t.data_servidor = c.Coluna(15);
     t.mensagem = static_cast<int>(c.Numero(16));
@@ -113,13 +126,14 @@ Resultado_Razao Estado_Efetivo(const Tentativa_Razao &t)
 std::string Caminho_Razao(const std::string &historico)
 {
     const QFileInfo h(QFile::decodeName(historico.c_str()));
-    return QFile::encodeName(QDir::cleanPath(h.absoluteDir().filePath(QString::fromLatin1(Arquivo_Razao)))).toStdString();
+    return QFile::encodeName(QDir::cleanPath(h.absoluteDir().filePath(QString::fromLatin1(Arquivo_Razao))))
+        .toStdString();
 }
 
 Razao_Entregas::Razao_Entregas(const std::string &arquivo) : arquivo_(arquivo)
 {
-    if (sqlite3_open_v2(arquivo.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                        nullptr)
+    if (sqlite3_open_v2(arquivo.c_str(), &db_,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr)
         != SQLITE_OK) {
         // The handle holds the reason even when the open failed.
         const QString motivo = QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "sem memória");
@@ -152,7 +166,8 @@ Razao_Entregas::~Razao_Entregas()
 void Razao_Entregas::Falhar(const char *onde)
 {
     throw Erro_Execucao(Erro::Erro_Entrada_Saida,
-                        QStringLiteral("Registro de entregas (%1): %2").arg(QString::fromLatin1(onde), QString::fromUtf8(sqlite3_errmsg(db_))));
+                        QStringLiteral("Registro de entregas (%1): %2")
+                            .arg(QString::fromLatin1(onde), QString::fromUtf8(sqlite3_errmsg(db_))));
 }
 
 void Razao_Entregas::Executar(const char *sql)
@@ -163,8 +178,9 @@ void Razao_Entregas::Executar(const char *sql)
 
 long long Razao_Entregas::Registrar_Tentativa(const Tentativa_Razao &t)
 {
-    Comando_Sql c(db_, "INSERT INTO tentativas(quando, arquivo, caminho, sha256, sha256_envio, tipo_arquivo, "
-                       "tipo_identificador, identificador, razao_social, mes, ano) VALUES(?,?,?,?,?,?,?,?,?,?,?)");
+    Comando_Sql c(db_,
+                  "INSERT INTO tentativas(quando, arquivo, caminho, sha256, sha256_envio, tipo_arquivo, "
+                  "tipo_identificador, identificador, razao_social, mes, ano) VALUES(?,?,?,?,?,?,?,?,?,?,?)");
     if (!c.Pronto())
         Falhar("tentativa");
     c.Texto(1, t.quando.empty() ? Agora() : t.quando);
@@ -195,8 +211,9 @@ void Razao_Entregas::Marcar_Ultimo_Bloco(long long id)
 
 void Razao_Entregas::Registrar_Resultado(long long id, const Tentativa_Razao &r)
 {
-    Comando_Sql c(db_, "UPDATE tentativas SET resultado = ?, codigo = ?, data_servidor = ?, mensagem = ?, detalhe = ?, "
-                       "fim = ? WHERE id = ?");
+    Comando_Sql c(
+        db_, "UPDATE tentativas SET resultado = ?, codigo = ?, data_servidor = ?, mensagem = ?, detalhe = ?, "
+             "fim = ? WHERE id = ?");
     if (!c.Pronto())
         Falhar("resultado");
     c.Inteiro(1, static_cast<int>(r.resultado));
@@ -210,7 +227,8 @@ void Razao_Entregas::Registrar_Resultado(long long id, const Tentativa_Razao &r)
         Falhar("resultado");
 }
 
-std::vector<Tentativa_Razao> Razao_Entregas::Consultar(const char *sql, const std::vector<std::string> &parametros)
+std::vector<Tentativa_Razao> Razao_Entregas::Consultar(const char *sql,
+                                                       const std::vector<std::string> &parametros)
 {
     Comando_Sql c(db_, sql);
     if (!c.Pronto())

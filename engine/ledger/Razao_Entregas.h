@@ -27,13 +27,13 @@ enum class Resultado_Razao {
 
 struct Tentativa_Razao {
     long long id = 0;
-    std::string quando;        // local time the attempt started, YYYY-MM-DD hh:mm:ss
-    std::string arquivo;       // the name in the block header (Windows-1252)
-    std::string caminho;       // the file's absolute path (file-system bytes)
-    std::string sha256;        // of the declaration's bytes as checked and packed (hex)
-    std::string sha256_envio;  // of the archive whose blocks went (hex)
+    std::string quando;          // local time the attempt started, YYYY-MM-DD hh:mm:ss
+    std::string arquivo;         // the name in the block header (Windows-1252)
+    std::string caminho;         // the file's absolute path (file-system bytes)
+    std::string sha256;          // of the declaration's bytes as checked and packed (hex)
+    std::string sha256_envio;    // of the archive whose blocks went (hex)
     Dados_Declaracao declaracao; // type, identifier kind and number, company, competence
-    bool ultimo_bloco = false; // the last block may have gone
+    bool ultimo_bloco = false;   // the last block may have gone
     Resultado_Razao resultado = Resultado_Razao::Sem_Resultado;
     std::string codigo;        // eight digits (accepted, delivered before)
     std::string data_servidor; // DDMMYYYYhhmmss of an accepted delivery

@@ -36,8 +36,8 @@ public:
 
     // Whose it is; the employer when it is of this month. `entregue`: it was delivered, which makes
     // an employer expected in the later months.
-    Empregador *Visto(const std::string &tipo, const std::string &id, const std::string &razao, const std::string &mes,
-                      const std::string &ano, bool entregue)
+    Empregador *Visto(const std::string &tipo, const std::string &id, const std::string &razao,
+                      const std::string &mes, const std::string &ano, bool entregue)
     {
         Empregador &e = empregadores_[{Aparado(tipo), Aparado(id)}];
         e.linha.tipo_identificador = Aparado(tipo);
@@ -89,8 +89,9 @@ QString Campo_Csv(const QString &campo)
 }
 } // namespace
 
-std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string &ano, const std::string &historico,
-                                       const std::string &pasta, const std::atomic<bool> *parar)
+std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string &ano,
+                                       const std::string &historico, const std::string &pasta,
+                                       const std::atomic<bool> *parar)
 {
     Mes m(mes, ano);
     const auto parado = [&] { return parar && *parar; };
@@ -98,8 +99,9 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
     // Accepted deliveries known from the history, old ones included.
     Percorrer_Historico(
         [&](const std::string &r) {
-            if (Empregador *e = m.Visto(Recibo::Tipo_Identificador(r), Recibo::Identificador(r), Recibo::Razao_Social(r),
-                                        Recibo::Mes_Competencia(r), Recibo::Ano_Competencia(r), true)) {
+            if (Empregador *e =
+                    m.Visto(Recibo::Tipo_Identificador(r), Recibo::Identificador(r), Recibo::Razao_Social(r),
+                            Recibo::Mes_Competencia(r), Recibo::Ano_Competencia(r), true)) {
                 e->entregue = true;
                 e->linha.codigo = Recibo::Codigo_Recebimento(r);
                 e->linha.data = Data_Para_Exibir(r);
@@ -118,9 +120,9 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
         for (const Tentativa_Razao &t : livro.Todas()) {
             const Dados_Declaracao &d = t.declaracao;
             const Resultado_Razao estado = Estado_Efetivo(t);
-            Empregador *e = m.Visto(d.Tipo_Identificador, d.Identificador, d.Razao_Social, d.Mes_Competencia,
-                                    d.Ano_Competencia,
-                                    estado == Resultado_Razao::Aceita || estado == Resultado_Razao::Ja_Entregue);
+            Empregador *e = m.Visto(
+                d.Tipo_Identificador, d.Identificador, d.Razao_Social, d.Mes_Competencia, d.Ano_Competencia,
+                estado == Resultado_Razao::Aceita || estado == Resultado_Razao::Ja_Entregue);
             if (!e)
                 continue;
             switch (estado) {
@@ -130,8 +132,8 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
                     e->entregue = true;
                     e->linha.codigo = t.codigo;
                     if (t.data_servidor.size() >= 8)
-                        e->linha.data = t.data_servidor.substr(0, 2) + "/" + t.data_servidor.substr(2, 2) + "/"
-                                        + t.data_servidor.substr(4, 4);
+                        e->linha.data = t.data_servidor.substr(0, 2) + "/" + t.data_servidor.substr(2, 2)
+                                        + "/" + t.data_servidor.substr(4, 4);
                 }
                 break;
             case Resultado_Razao::Incerta:
@@ -162,8 +164,8 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
             const std::string caminho = Caminho_Declaracao(pasta, nome);
             if (Verificar_Declaracao(caminho, d) != Resultado_Verificacao::Aceito)
                 continue;
-            if (Empregador *e = m.Visto(d.Tipo_Identificador, d.Identificador, d.Razao_Social, d.Mes_Competencia,
-                                        d.Ano_Competencia, false)) {
+            if (Empregador *e = m.Visto(d.Tipo_Identificador, d.Identificador, d.Razao_Social,
+                                        d.Mes_Competencia, d.Ano_Competencia, false)) {
                 e->pendente = true;
                 if (e->linha.arquivo.empty())
                     e->linha.arquivo = caminho;
@@ -178,11 +180,16 @@ std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string
 QString Nome_Estado(Estado_Mes e)
 {
     switch (e) {
-    case Estado_Mes::Entregue: return QStringLiteral("entregue");
-    case Estado_Mes::Incerta: return QStringLiteral("incerta");
-    case Estado_Mes::Recusada: return QStringLiteral("recusada");
-    case Estado_Mes::Pendente: return QStringLiteral("pendente");
-    case Estado_Mes::Em_Falta: break;
+    case Estado_Mes::Entregue:
+        return QStringLiteral("entregue");
+    case Estado_Mes::Incerta:
+        return QStringLiteral("incerta");
+    case Estado_Mes::Recusada:
+        return QStringLiteral("recusada");
+    case Estado_Mes::Pendente:
+        return QStringLiteral("pendente");
+    case Estado_Mes::Em_Falta:
+        break;
     }
     return QStringLiteral("em falta");
 }
@@ -194,7 +201,8 @@ QString Texto_Estado(const Linha_Mes &l)
         return QStringLiteral("entregue (código %1, %2)").arg(De_1252(l.codigo), De_1252(l.data));
     case Estado_Mes::Recusada:
         return QStringLiteral("recusada (mensagem %1)").arg(l.mensagem, 2, 10, QChar('0'));
-    default: return Nome_Estado(l.estado);
+    default:
+        return Nome_Estado(l.estado);
     }
 }
 

@@ -15,18 +15,19 @@ struct Linha_Mes {
     std::string tipo_identificador, identificador; // Windows-1252, blanks at the ends cut
     std::string razao_social;
     Estado_Mes estado = Estado_Mes::Em_Falta;
-    std::string codigo;   // Entregue: eight digits
-    std::string data;     // Entregue: dd/mm/yyyy of the reception
-    int mensagem = 0;     // Recusada: the message's number
-    std::string arquivo;  // Incerta: the file sent; Pendente: the declaration in the folder (bytes)
+    std::string codigo;  // Entregue: eight digits
+    std::string data;    // Entregue: dd/mm/yyyy of the reception
+    int mensagem = 0;    // Recusada: the message's number
+    std::string arquivo; // Incerta: the file sent; Pendente: the declaration in the folder (bytes)
 };
 
 // `mes` "03", `ano` "2024". `pasta` is the folder whose declaration files count (file-system
 // bytes); `historico` the history, the ledger is beside it. Lines sorted by state, then company.
 // Throws Erro_Execucao when the history or the ledger cannot be read; a declaration file that
 // cannot be read is left out. Stops early (what was found so far) once `parar` is true.
-std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string &ano, const std::string &historico,
-                                       const std::string &pasta, const std::atomic<bool> *parar = nullptr);
+std::vector<Linha_Mes> Entregas_Do_Mes(const std::string &mes, const std::string &ano,
+                                       const std::string &historico, const std::string &pasta,
+                                       const std::atomic<bool> *parar = nullptr);
 
 // "entregue", "incerta", "recusada", "pendente", "em falta".
 QString Nome_Estado(Estado_Mes e);

@@ -42,12 +42,14 @@ std::string Sha256_Arquivo(const std::string &caminho)
     return h.result().toHex().toStdString();
 }
 
-void Registro_Tentativa::Inicio(const std::string &nome, const std::string &caminho, const Dados_Declaracao &d,
-                                const std::string &sha256, const std::string &arquivo_zip)
+void Registro_Tentativa::Inicio(const std::string &nome, const std::string &caminho,
+                                const Dados_Declaracao &d, const std::string &sha256,
+                                const std::string &arquivo_zip)
 {
     Tentativa_Razao t;
     t.arquivo = nome;
-    t.caminho = QFile::encodeName(QFileInfo(QFile::decodeName(caminho.c_str())).absoluteFilePath()).toStdString();
+    t.caminho =
+        QFile::encodeName(QFileInfo(QFile::decodeName(caminho.c_str())).absoluteFilePath()).toStdString();
     t.sha256 = sha256;
     t.sha256_envio = Sha256_Arquivo(arquivo_zip);
     t.declaracao = d;
@@ -94,7 +96,7 @@ void Registro_Tentativa::Recusada(const QString &mensagem, bool sem_resposta)
     Tentativa_Razao r;
     r.mensagem = Numero_Mensagem(mensagem);
     r.detalhe = mensagem;
-    r.resultado = !sem_resposta ? Resultado_Razao::Recusada
+    r.resultado = !sem_resposta   ? Resultado_Razao::Recusada
                   : ultimo_bloco_ ? Resultado_Razao::Incerta
                                   : Resultado_Razao::Falhou;
     Fim(std::move(r));

@@ -25,7 +25,8 @@ QString Motivo_Nao_Reenviar(const Tentativa_Razao &t)
     return {};
 }
 
-std::vector<Incerta_Verificada> Verificar_Incertas(std::vector<Tentativa_Razao> incertas, const Ajustes_Lote &ajustes,
+std::vector<Incerta_Verificada> Verificar_Incertas(std::vector<Tentativa_Razao> incertas,
+                                                   const Ajustes_Lote &ajustes,
                                                    const std::function<void(const Evento_Entrega &)> &aviso,
                                                    const std::atomic<bool> &parar)
 {

@@ -26,6 +26,7 @@ QString Motivo_Nao_Reenviar(const Tentativa_Razao &t);
 
 // Sends again each of `incertas` whose file is unchanged (`ajustes` as for a batch; the events'
 // indexes are those of the list), in its order.
-std::vector<Incerta_Verificada> Verificar_Incertas(std::vector<Tentativa_Razao> incertas, const Ajustes_Lote &ajustes,
+std::vector<Incerta_Verificada> Verificar_Incertas(std::vector<Tentativa_Razao> incertas,
+                                                   const Ajustes_Lote &ajustes,
                                                    const std::function<void(const Evento_Entrega &)> &aviso,
                                                    const std::atomic<bool> &parar);

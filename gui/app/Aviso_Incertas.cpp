@@ -12,7 +12,8 @@ QString Texto_Aviso_Incertas(int quantas)
                         : QStringLiteral("%1 entregas incertas — verificar").arg(quantas);
 }
 
-Aviso_Incertas::Aviso_Incertas(QWidget *pai, std::string historico) : QLabel(pai), historico_(std::move(historico))
+Aviso_Incertas::Aviso_Incertas(QWidget *pai, std::string historico)
+    : QLabel(pai), historico_(std::move(historico))
 {
     setTextFormat(Qt::RichText);
     setContentsMargins(8, 0, 8, 0);
@@ -33,10 +34,12 @@ void Aviso_Incertas::Atualizar()
             // an unreadable ledger: nothing to point at; the month window says why
         }
     }
-    setText(quantas_ ? QStringLiteral("<a href=\"#\">%1</a>").arg(Texto_Aviso_Incertas(quantas_).toHtmlEscaped())
-                     : QString());
-    setToolTip(quantas_ ? QStringLiteral("Entregas enviadas sem resposta da máquina servidora: abra Entregas do Mês "
-                                         "para verificá-las")
-                        : QString());
+    setText(quantas_
+                ? QStringLiteral("<a href=\"#\">%1</a>").arg(Texto_Aviso_Incertas(quantas_).toHtmlEscaped())
+                : QString());
+    setToolTip(
+        quantas_ ? QStringLiteral("Entregas enviadas sem resposta da máquina servidora: abra Entregas do Mês "
+                                  "para verificá-las")
+                 : QString());
     setVisible(quantas_ > 0);
 }

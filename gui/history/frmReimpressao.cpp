@@ -63,7 +63,9 @@ QString Texto_Encontradas(long long encontradas, bool com_busca)
     if (encontradas == 0)
         return QStringLiteral("Nenhuma transmissão encontrada");
     if (encontradas > Max_Entradas_Reimpressao)
-        return QStringLiteral("%1 encontradas (mostrando as %2 mais recentes)").arg(encontradas).arg(Max_Entradas_Reimpressao);
+        return QStringLiteral("%1 encontradas (mostrando as %2 mais recentes)")
+            .arg(encontradas)
+            .arg(Max_Entradas_Reimpressao);
     return encontradas == 1 ? QStringLiteral("1 encontrada") : QStringLiteral("%1 encontradas").arg(encontradas);
 }
 

@@ -8,6 +8,8 @@
 class QPagedPaintDevice;
 
 // Draws the table (title with the competence, one line per employer) on as many pages as it takes.
-void Desenhar_Tabela_Mes(QPagedPaintDevice &saida, const std::vector<Linha_Mes> &linhas, const QString &competencia);
+void Desenhar_Tabela_Mes(QPagedPaintDevice &saida, const std::vector<Linha_Mes> &linhas,
+                         const QString &competencia);
 // Writes the table to a PDF file (A4); false when the file could not be written.
-bool Gravar_Tabela_Mes_Pdf(const QString &arquivo, const std::vector<Linha_Mes> &linhas, const QString &competencia);
+bool Gravar_Tabela_Mes_Pdf(const QString &arquivo, const std::vector<Linha_Mes> &linhas,
+                           const QString &competencia);

@@ -25,8 +25,8 @@
 #include <QVBoxLayout>
 
 namespace {
-const char16_t *const Filtros[] = {u"Todas as situações", u"incerta", u"recusada", u"pendente", u"em falta",
-                                   u"entregue"};
+const char16_t *const Filtros[] = {u"Todas as situações", u"incerta",  u"recusada",
+                                   u"pendente",           u"em falta", u"entregue"};
 
 QString Identificador(const Linha_Mes &l)
 {
@@ -43,7 +43,8 @@ QString Sem_Acentos(const QString &s)
 } // namespace
 
 frmEntregas::frmEntregas(QWidget *pai, std::string historico, std::string pasta)
-    : QDialog(pai), Ajustes_(Ajustes_Lote_Padrao()), historico_(std::move(historico)), pasta_(std::move(pasta))
+    : QDialog(pai), Ajustes_(Ajustes_Lote_Padrao()), historico_(std::move(historico)),
+      pasta_(std::move(pasta))
 {
     Ajustes_.historico = historico_;
     setWindowTitle(QStringLiteral("Entregas do Mês"));
@@ -54,8 +55,9 @@ frmEntregas::frmEntregas(QWidget *pai, std::string historico, std::string pasta)
     int mes = antes.month(), ano = antes.year();
     try {
         const std::vector<Tentativa_Razao> incertas =
-            QFile::exists(QFile::decodeName(Caminho_Razao(historico_).c_str())) ? Entregas_Incertas(historico_)
-                                                                              : std::vector<Tentativa_Razao>{};
+            QFile::exists(QFile::decodeName(Caminho_Razao(historico_).c_str()))
+                ? Entregas_Incertas(historico_)
+                : std::vector<Tentativa_Razao>{};
         if (!incertas.empty()) {
             bool ok_mes = false, ok_ano = false;
             const int m = QString::fromStdString(incertas[0].declaracao.Mes_Competencia).toInt(&ok_mes);
@@ -112,15 +114,16 @@ void frmEntregas::Criar_Controles()
     topo->addWidget(txtProcurar, 1);
 
     grdEntregas = new QTableWidget(0, 3, this);
-    grdEntregas->setHorizontalHeaderLabels({QStringLiteral("Identificador"), QStringLiteral("Empresa"),
-                                            QStringLiteral("Situação")});
+    grdEntregas->setHorizontalHeaderLabels(
+        {QStringLiteral("Identificador"), QStringLiteral("Empresa"), QStringLiteral("Situação")});
     grdEntregas->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdEntregas->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdEntregas->setSelectionMode(QAbstractItemView::SingleSelection);
     grdEntregas->verticalHeader()->hide();
     grdEntregas->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    grdEntregas->setToolTip(QStringLiteral("Clique duas vezes: reimprime o recibo de uma entrega, ou verifica uma "
-                                           "entrega incerta"));
+    grdEntregas->setToolTip(
+        QStringLiteral("Clique duas vezes: reimprime o recibo de uma entrega, ou verifica uma "
+                       "entrega incerta"));
     lblSituacao = new QLabel(this);
 
     cmdVerificar = new QPushButton(QStringLiteral("&Verificar incertas"), this);
@@ -145,7 +148,8 @@ void frmEntregas::Criar_Controles()
     connect(spnAno, &QSpinBox::editingFinished, this, [this] { Carregar(); });
     connect(cmbSituacao, &QComboBox::currentIndexChanged, this, [this] { Aplicar_Filtros(); });
     connect(txtProcurar, &QLineEdit::textChanged, this, [this] { Aplicar_Filtros(); });
-    connect(grdEntregas, &QTableWidget::cellDoubleClicked, this, [this](int linha, int) { Linha_Escolhida(linha); });
+    connect(grdEntregas, &QTableWidget::cellDoubleClicked, this,
+            [this](int linha, int) { Linha_Escolhida(linha); });
     connect(cmdVerificar, &QPushButton::clicked, this, [this] { Verificar(); });
     connect(cmdCsv, &QPushButton::clicked, this, &frmEntregas::cmdCsv_Click);
     connect(cmdImprimir, &QPushButton::clicked, this, &frmEntregas::cmdImprimir_Click);
@@ -195,7 +199,8 @@ void frmEntregas::Aplicar_Filtros()
             continue;
         const QString id = Identificador(l);
         if (!procurado.isEmpty() && !Sem_Acentos(De_1252(l.razao_social)).contains(procurado)
-            && !id.contains(procurado) && (digitos.isEmpty() || !QString::fromStdString(l.identificador).contains(digitos)))
+            && !id.contains(procurado)
+            && (digitos.isEmpty() || !QString::fromStdString(l.identificador).contains(digitos)))
             continue;
         mostradas_.push_back(i);
     }
@@ -271,8 +276,8 @@ void frmEntregas::Concluir_Verificacao(std::vector<Incerta_Verificada> v, QStrin
         b->setEnabled(true);
     QString texto = falha;
     for (const Incerta_Verificada &i : v)
-        texto += (texto.isEmpty() ? QString() : QString(QChar(13))) + De_1252(i.tentativa.arquivo) + QStringLiteral(": ")
-                 + Texto_Resultado(i.resultado);
+        texto += (texto.isEmpty() ? QString() : QString(QChar(13))) + De_1252(i.tentativa.arquivo)
+                 + QStringLiteral(": ") + Texto_Resultado(i.resultado);
     Carregar();
     Caixa_Mensagem(texto, Icone::Informacao, Botoes::Ok);
     emit Verificacao_Concluida();
@@ -303,11 +308,13 @@ bool frmEntregas::Exportar_Csv(const QString &arquivo)
 
 void frmEntregas::cmdCsv_Click()
 {
-    const QString sugestao = QStringLiteral("entregas-%1-%2.csv").arg(cmbMes->currentText()).arg(spnAno->value());
-    const QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar a tabela em CSV"), sugestao,
-                                                         QStringLiteral("Planilha CSV (*.csv)"));
+    const QString sugestao =
+        QStringLiteral("entregas-%1-%2.csv").arg(cmbMes->currentText()).arg(spnAno->value());
+    const QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Exportar a tabela em CSV"),
+                                                         sugestao, QStringLiteral("Planilha CSV (*.csv)"));
     if (!arquivo.isEmpty() && !Exportar_Csv(arquivo))
-        Caixa_Mensagem(QStringLiteral("Não foi possível gravar o arquivo ") + arquivo, Icone::Exclamacao, Botoes::Ok);
+        Caixa_Mensagem(QStringLiteral("Não foi possível gravar o arquivo ") + arquivo, Icone::Exclamacao,
+                       Botoes::Ok);
 }
 
 void frmEntregas::cmdImprimir_Click()
@@ -321,11 +328,13 @@ void frmEntregas::cmdImprimir_Click()
 
 void frmEntregas::cmdPdf_Click()
 {
-    const QString sugestao = QStringLiteral("entregas-%1-%2.pdf").arg(cmbMes->currentText()).arg(spnAno->value());
-    const QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Gravar a tabela em PDF"), sugestao,
-                                                         QStringLiteral("Arquivo PDF (*.pdf)"));
+    const QString sugestao =
+        QStringLiteral("entregas-%1-%2.pdf").arg(cmbMes->currentText()).arg(spnAno->value());
+    const QString arquivo = QFileDialog::getSaveFileName(this, QStringLiteral("Gravar a tabela em PDF"),
+                                                         sugestao, QStringLiteral("Arquivo PDF (*.pdf)"));
     if (arquivo.isEmpty())
         return;
     if (!Gravar_Tabela_Mes_Pdf(arquivo, Linhas_Mostradas(), Competencia()))
-        Caixa_Mensagem(QStringLiteral("Não foi possível gravar o arquivo ") + arquivo, Icone::Exclamacao, Botoes::Ok);
+        Caixa_Mensagem(QStringLiteral("Não foi possível gravar o arquivo ") + arquivo, Icone::Exclamacao,
+                       Botoes::Ok);
 }

@@ -27,7 +27,8 @@ public:
     // `historico`: the history (the ledger is beside it); `pasta`: the folder whose declaration
     // files count. The competence shown first is that of the newest uncertain delivery, or else
     // the month before this one.
-    explicit frmEntregas(QWidget *pai = nullptr, std::string historico = "Zelta.ret", std::string pasta = ".");
+    explicit frmEntregas(QWidget *pai = nullptr, std::string historico = "Zelta.ret",
+                         std::string pasta = ".");
     ~frmEntregas() override;
     static void Mostrar(QWidget *pai); // modal
 

@@ -21,8 +21,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QPushButton>
-#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -49,12 +47,14 @@ void Recebida(const std::string &arquivo, const Dados_Declaracao &d, const std::
     Gravar_Historico(Montar_Recibo({"0" + codigo + "05042024101500", arquivo, d}));
 }
 
-long long Tentativa(const std::string &arquivo, const Dados_Declaracao &d, Resultado_Razao r, int mensagem = 0)
+long long Tentativa(const std::string &arquivo, const Dados_Declaracao &d, Resultado_Razao r,
+                    int mensagem = 0)
 {
     Razao_Entregas livro(Caminho_Razao(Historico_Transmissoes));
     Tentativa_Razao t;
     t.arquivo = arquivo;
-    t.caminho = QFile::encodeName(QDir::current().absoluteFilePath(QString::fromStdString(arquivo))).toStdString();
+    t.caminho =
+        QFile::encodeName(QDir::current().absoluteFilePath(QString::fromStdString(arquivo))).toStdString();
     t.sha256 = Sha256_Arquivo(arquivo);
     t.declaracao = d;
     const long long id = livro.Registrar_Tentativa(t);
@@ -96,10 +96,11 @@ private slots:
         Recebida("B.MOV", Declaracao("B.MOV", "22222222000122", "BETA SA", "022024"), "00000011");
         QFile::remove("B.MOV");
         // C: sent in March, never answered (a Windows-1252 name).
-        Tentativa("C.MOV", Declaracao("C.MOV", "33333333000133", "C\xC9SIO & CIA", "032024"), Resultado_Razao::Incerta);
+        Tentativa("C.MOV", Declaracao("C.MOV", "33333333000133", "C\xC9SIO & CIA", "032024"),
+                  Resultado_Razao::Incerta);
         // D: refused in March (message 18); the name holds the CSV separator.
-        Tentativa("D.MOV", Declaracao("D.MOV", "44444444000144", "DELTA; FILIAL", "032024"), Resultado_Razao::Recusada,
-                  18);
+        Tentativa("D.MOV", Declaracao("D.MOV", "44444444000144", "DELTA; FILIAL", "032024"),
+                  Resultado_Razao::Recusada, 18);
         QFile::remove("D.MOV");
         // F: a validated March file waiting; G: an unvalidated one (not counted); H: April only.
         Declaracao("F.MOV", "66666666000166", "FOCO ME", "032024");

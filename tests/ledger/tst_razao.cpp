@@ -48,7 +48,8 @@ void Escrever_Entregas(const std::string &arquivo, int n, const std::string &que
 {
     for (int i = 0; i < n; ++i) {
         Razao_Entregas livro(arquivo);
-        const long long id = livro.Registrar_Tentativa(Tentativa(quem + std::to_string(i), "EMPRESA " + quem));
+        const long long id =
+            livro.Registrar_Tentativa(Tentativa(quem + std::to_string(i), "EMPRESA " + quem));
         livro.Marcar_Ultimo_Bloco(id);
         livro.Registrar_Resultado(id, Resultado(Resultado_Razao::Aceita, "0000" + std::to_string(1000 + i)));
     }
@@ -119,7 +120,8 @@ private slots:
 
     void ao_lado_do_historico()
     {
-        QCOMPARE(Caminho_Razao("/pasta/do/programa/Zelta.ret"), std::string("/pasta/do/programa/ZeltaEntregas.db"));
+        QCOMPARE(Caminho_Razao("/pasta/do/programa/Zelta.ret"),
+                 std::string("/pasta/do/programa/ZeltaEntregas.db"));
         QCOMPARE(Caminho_Razao("Zelta.ret"), QDir::current().filePath("ZeltaEntregas.db").toStdString());
     }
 
@@ -161,7 +163,8 @@ private slots:
         QCOMPARE(incertas.size(), size_t(1));
         QCOMPARE(incertas[0].id, morta);
         // Other bytes of the same company do not settle it.
-        livro.Registrar_Resultado(livro.Registrar_Tentativa(Tentativa("ddd")), Resultado(Resultado_Razao::Aceita, "1"));
+        livro.Registrar_Resultado(livro.Registrar_Tentativa(Tentativa("ddd")),
+                                  Resultado(Resultado_Razao::Aceita, "1"));
         QCOMPARE(livro.Incertas().size(), size_t(1));
         QCOMPARE(livro.Da_Competencia("03", "2024").size(), size_t(6));
         QCOMPARE(livro.Da_Competencia("04", "2024").size(), size_t(0));
@@ -172,7 +175,9 @@ private slots:
     void varios_escritores_ao_mesmo_tempo()
     {
         constexpr int n = 60;
-        { const Razao_Entregas criado(Arquivo()); } // created before, so the children find the same layout
+        {
+            const Razao_Entregas criado(Arquivo());
+        } // created before, so the children find the same layout
         const pid_t a = Filho([&] { Escrever_Entregas(Arquivo(), n, "A"); });
         const pid_t b = Filho([&] { Escrever_Entregas(Arquivo(), n, "B"); });
         std::thread c([&] { Escrever_Entregas(Arquivo(), n, "C"); });
@@ -189,8 +194,8 @@ private slots:
             QCOMPARE(t.resultado, Resultado_Razao::Aceita);
             ++por_empresa[t.declaracao.Razao_Social];
         }
-        QCOMPARE(por_empresa, (std::map<std::string, int>{{"EMPRESA A", n}, {"EMPRESA B", n}, {"EMPRESA C", n},
-                                                           {"EMPRESA D", n}}));
+        QCOMPARE(por_empresa, (std::map<std::string, int>{
+                                  {"EMPRESA A", n}, {"EMPRESA B", n}, {"EMPRESA C", n}, {"EMPRESA D", n}}));
         QCOMPARE(Integridade(Arquivo()), QString("ok"));
     }
 
@@ -233,7 +238,8 @@ private slots:
                 sem_resultado += t.resultado == Resultado_Razao::Sem_Resultado;
             QVERIFY(sem_resultado <= rodada + 1);
             // And the ledger takes new writes.
-            livro.Registrar_Resultado(livro.Registrar_Tentativa(Tentativa("Kdepois", "EMPRESA K")), Resultado(Resultado_Razao::Aceita));
+            livro.Registrar_Resultado(livro.Registrar_Tentativa(Tentativa("Kdepois", "EMPRESA K")),
+                                      Resultado(Resultado_Razao::Aceita));
         }
     }
 

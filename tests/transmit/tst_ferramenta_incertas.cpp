@@ -16,7 +16,10 @@
 #include <optional>
 
 namespace {
-QString Programa() { return qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir"; }
+QString Programa()
+{
+    return qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir";
+}
 
 QStringList Argumentos(uint16_t porta, QStringList mais)
 {
@@ -93,7 +96,8 @@ private slots:
         QVERIFY2(v.status == 0, qPrintable(v.saida));
         QVERIFY2(v.saida.contains("Já transmitido, código "), qPrintable(v.saida));
         QCOMPARE(Ler_Historico().total, 1);
-        QCOMPARE(Rodar(Argumentos(normal.porta, {"--verificar"})).saida, QString("Nenhuma entrega incerta.\n"));
+        QCOMPARE(Rodar(Argumentos(normal.porta, {"--verificar"})).saida,
+                 QString("Nenhuma entrega incerta.\n"));
     }
 
     // Killed while it waits for the reply to its last block: the attempt has no outcome and reads

@@ -2,8 +2,8 @@
 // server: deliveries left uncertain (no reply after the last block, the connection closed or
 // reset after it) and settled by sending the same bytes again, whether the server had them
 // (message 08) or not; a changed file is not sent again; refusals and failures are not uncertain.
-#include "Relogio_Rapido.h"
 #include "Pasta_Entregas.h"
+#include "Relogio_Rapido.h"
 #include "Servidor_Local.h"
 
 #include "engine/history/Historico.h"
@@ -197,7 +197,8 @@ private slots:
             servidor::Opcoes o;
             o.competencia.aceita = "082024";
             Servidor_Local recusa(o);
-            QCOMPARE(Entregar(Gerar("C.MOV", "EMPRESA C"), Ajustes(recusa.porta)).situacao, Situacao_Entrega::Recusada);
+            QCOMPARE(Entregar(Gerar("C.MOV", "EMPRESA C"), Ajustes(recusa.porta)).situacao,
+                     Situacao_Entrega::Recusada);
         }
         uint16_t fechada = 0;
         {
