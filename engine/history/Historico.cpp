@@ -161,7 +161,8 @@ std::string Entrada_Com_Codigo(const std::string &codigo8, const std::string &ar
     return linha ? Decodificar_Linha(*linha) : std::string();
 }
 
-Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo)
+Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo,
+                                     const std::atomic<bool> *parar)
 {
     const Consulta_Historico consulta(texto);
     // The newest matches so far, in a ring: memory stays the same however long the file is.
@@ -173,7 +174,7 @@ Leitura_Historico Procurar_Historico(const std::string &texto, const std::string
             anel[static_cast<size_t>(r.encontradas % Max_Entradas_Reimpressao)].assign(linha);
             ++r.encontradas;
         }
-        return true;
+        return !parar || !*parar;
     });
     const long long guardadas = std::min<long long>(r.encontradas, Max_Entradas_Reimpressao);
     r.entradas.reserve(static_cast<size_t>(guardadas));
@@ -183,3 +184,10 @@ Leitura_Historico Procurar_Historico(const std::string &texto, const std::string
 }
 
 Leitura_Historico Ler_Historico(const std::string &arquivo) { return Procurar_Historico({}, arquivo); }
+
+void Percorrer_Historico(const std::function<bool(const std::string &registro)> &entrada, const std::string &arquivo)
+{
+    if (!Historico_Existe(arquivo))
+        return;
+    Percorrer_Linhas(arquivo, [&](std::string_view linha) { return entrada(Decodificar_Linha(std::string(linha))); });
+}

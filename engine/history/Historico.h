@@ -3,7 +3,9 @@
 // (modulo 256, so any byte comes back exactly), lines ending in CR LF. Opened by its bare name
 // in the current directory unless a test names another path.
 #include <cstddef>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,11 @@ bool Entrada_Presente(const std::string &codigo8, const std::string &arquivo = H
 // the file does not exist; throws Erro_Execucao when it cannot be read.
 std::string Entrada_Com_Codigo(const std::string &codigo8, const std::string &arquivo = Historico_Transmissoes);
 
+// Hands every entry of the file, decoded, to `entrada` in the file's order until it returns
+// false; nothing when the file does not exist; throws Erro_Execucao when it cannot be read.
+void Percorrer_Historico(const std::function<bool(const std::string &registro)> &entrada,
+                         const std::string &arquivo = Historico_Transmissoes);
+
 struct Leitura_Historico {
     long long total = 0;                 // N, the number of lines in the file
     long long encontradas = 0;           // how many of them the search matched (all without one)
@@ -50,5 +57,7 @@ struct Leitura_Historico {
 // Reading for display; throws Erro_Execucao when the file cannot be read.
 Leitura_Historico Ler_Historico(const std::string &arquivo = Historico_Transmissoes);
 // The same over the entries that match `texto` (Windows-1252; see Consulta_Historico), searching
-// every entry of the file; an empty or blank text matches all.
-Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo = Historico_Transmissoes);
+// every entry of the file; an empty or blank text matches all. Once `parar` is true the reading
+// ends early with what it found so far (a newer search makes this one moot).
+Leitura_Historico Procurar_Historico(const std::string &texto, const std::string &arquivo = Historico_Transmissoes,
+                                     const std::atomic<bool> *parar = nullptr);

@@ -6,6 +6,9 @@
 #include <QString>
 #include <QStringList>
 
+// The names of declaration files: the batch window's filter, the files the month table reads.
+inline constexpr const char *Padrao_Declaracoes = "*.m*;*.ace";
+
 // True when `nome` matches one of the patterns in `padroes`, separated by ";". "*" stands for any
 // run of characters, "?" for one; letters match without regard to case. A pattern ending in ".*"
 // also takes a name without any extension ("*.*" takes every name). No pattern at all takes every name.

@@ -41,7 +41,7 @@ Ajustes_Transmissao Ajustes_Padrao()
 }
 
 Comando_Transmitir::Comando_Transmitir(Janela_Transmissao &janela, Relogio &relogio, Ajustes_Transmissao ajustes)
-    : janela_(janela), relogio_(relogio), ajustes_(std::move(ajustes))
+    : janela_(janela), relogio_(relogio), ajustes_(std::move(ajustes)), tentativa_(Caminho_Razao(ajustes_.historico))
 {
 }
 
@@ -70,6 +70,7 @@ void Comando_Transmitir::cmdTransmitir_Click(const std::optional<Arquivo_Escolhi
             janela_.Habilitar(c, false);
         if (!Compactar_E_Dimensionar())
             return;
+        tentativa_.Inicio(nome_, caminho_, declaracao_, sha256_, ajustes_.arquivo_zip);
         Abrir_Conexao();
         Enviar_Blocos();
         Encerrar_Conexao();
@@ -118,6 +119,7 @@ bool Comando_Transmitir::Compactar_E_Dimensionar()
         janela_.Processar_Eventos();
         return false;
     }
+    sha256_ = Sha256_Descritor(declaracao_aberta_);
     declaracao_aberta_.Fechar();
     arquivo_.reset(std::fopen(ajustes_.arquivo_zip.c_str(), "rb"));
     if (!arquivo_)
@@ -160,6 +162,7 @@ void Comando_Transmitir::Enviar_Blocos()
     for (int bloco = 1; bloco <= total_blocos_ && envio_encerrado_ != 1; ++bloco) {
         if (janela_.Interromper()) {
             resposta_ = "9";
+            sem_resposta_ = true;
             Julgar(resposta_);
             break;
         }
@@ -170,6 +173,8 @@ void Comando_Transmitir::Enviar_Blocos()
             throw Erro_Execucao(Erro::Leitura_Apos_Fim, QStringLiteral("Leitura além do fim do arquivo"));
         const std::string mensagem = Montar_Mensagem_Bloco(declaracao_.Tipo_Arquivo, nome_, bloco, total_blocos_,
                                                            std::string_view(buffer.data(), n));
+        if (bloco == total_blocos_)
+            tentativa_.Ultimo_Bloco(); // from here on the server may have it
         sock.Enviar_Dados(mensagem, static_cast<int>(mensagem.size()));
         janela_.Bloco_Enviado(bloco, total_blocos_);
         janela_.Definir_Legenda(Controle::txtPercentual, Percentual(bloco * passo_));
@@ -198,8 +203,10 @@ std::string Comando_Transmitir::Aguardar_Resposta()
         if (tentativas <= 20 && !janela_.Espera_Esgotada())
             continue;
         tentativas = 0;
-        if (janela_.Perguntar(Pergunta::Demora_05, Mensagem::Demora_05) != Resposta::Sim)
+        if (janela_.Perguntar(Pergunta::Demora_05, Mensagem::Demora_05) != Resposta::Sim) {
+            sem_resposta_ = true;
             return "9";
+        }
     }
 }
 
@@ -209,11 +216,13 @@ void Comando_Transmitir::Julgar(const std::string &resposta)
     if (j.veredito == Veredito::Segue)
         return;
     if (j.veredito == Veredito::Recusa) {
+        tentativa_.Recusada(j.mensagem, sem_resposta_);
         janela_.Avisar(j.mensagem, Icone::Exclamacao);
         envio_encerrado_ = 1;
         transmissao_ok_ = 0;
         return;
     }
+    tentativa_.Ja_Entregue(resposta);
     const Resposta reimprimir = janela_.Perguntar(Pergunta::Reimprimir_08, j.mensagem);
     envio_encerrado_ = 1;
     transmissao_ok_ = 0;
@@ -258,6 +267,7 @@ void Comando_Transmitir::Registrar(const std::string &resposta, Mesma_Entrada me
 
 void Comando_Transmitir::Estado_Recibo()
 {
+    tentativa_.Aceita(resposta_);
     Registrar(resposta_, Mesma_Entrada::Entrega);
     janela_.Entrar_Estado_Recibo(De_1252(Codigo_Recebimento_De(resposta_)));
     janela_.Processar_Eventos();
@@ -267,6 +277,7 @@ void Comando_Transmitir::Estado_Recibo()
 void Comando_Transmitir::Falha(int numero, const QString &descricao)
 {
     const Aviso_Falha aviso = Aviso_Para_Falha(numero, descricao);
+    tentativa_.Falhou(aviso.texto);
     janela_.Avisar(aviso.texto, aviso.icone);
     janela_.Ponteiro_Espera(false);
     arquivo_.reset();

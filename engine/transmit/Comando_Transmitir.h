@@ -4,6 +4,7 @@
 #include "engine/history/Historico.h"
 #include "engine/intake/Verificacao.h"
 #include "engine/transmit/Janela_Transmissao.h"
+#include "engine/transmit/Registro_Tentativa.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -30,6 +31,8 @@ public:
     // What the checks found, kept after the press: a batch reports whose file each result is.
     const Dados_Declaracao &Declaracao() const { return declaracao_; }
     const std::string &Resposta_Servidor() const { return resposta_; }
+    // Whether the press ended with the last block gone and no judged reply.
+    bool Incerta() const { return tentativa_.Incerta(); }
 
 private:
     struct Fecha_Arquivo { void operator()(std::FILE *f) const { std::fclose(f); } };
@@ -59,4 +62,7 @@ private:
     int16_t transmissao_ok_ = 0;
     int16_t envio_encerrado_ = 0;
     std::string resposta_; // Resposta_Servidor
+    std::string sha256_;   // of the declaration bytes packed
+    bool sem_resposta_ = false; // resposta_ is the abandonment this program made up, not the server's
+    Registro_Tentativa tentativa_; // this press in the ledger of deliveries
 };

@@ -180,6 +180,8 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     Comando_Transmitir comando(janela, *relogio, t);
     comando.cmdTransmitir_Click(Escolha(r.arquivo));
     r.declaracao = comando.Declaracao();
+    if (comando.Incerta())
+        r.situacao = Situacao_Entrega::Incerta;
     if (r.situacao == Situacao_Entrega::Ja_Entregue) {
         r.codigo = Codigo_Recebimento_De(comando.Resposta_Servidor());
         // A failure after 08 (the history's look before the append, the connection) ends the
@@ -198,20 +200,41 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     avisos(fim);
 }
 
+// The two digits of a numbered message ("NN - ..."); empty for a failure's text.
+QString Numero_Mensagem(const QString &mensagem)
+{
+    static const QRegularExpression numerada(QStringLiteral("^(\\d\\d) - "));
+    return numerada.match(mensagem).captured(1);
+}
+
+QString Em_Uma_Linha(const QString &mensagem)
+{
+    return QString(mensagem).replace(QChar(13), QChar(' '));
+}
+
 // A delivery that did not go: the server's or the checks' refusal, the user's stop, or a failure
 // (connection, packing, a run-time error) with its reason.
 QString Texto_Recusa(const QString &mensagem)
 {
-    static const QRegularExpression numerada(QStringLiteral("^(\\d\\d) - "));
-    const QRegularExpressionMatch m = numerada.match(mensagem);
-    if (!m.hasMatch())
-        return QStringLiteral("Falhou: ") + QString(mensagem).replace(QChar(13), QChar(' '));
-    const int numero = m.captured(1).toInt();
+    const QString n = Numero_Mensagem(mensagem);
+    if (n.isEmpty())
+        return QStringLiteral("Falhou: ") + Em_Uma_Linha(mensagem);
+    const int numero = n.toInt();
     if (numero == 6)
         return QStringLiteral("Interrompido (mensagem 06)");
     if (numero >= 9 && numero <= 13)
-        return QStringLiteral("Falhou (mensagem %1)").arg(m.captured(1));
-    return QStringLiteral("Recusado (mensagem %1)").arg(m.captured(1));
+        return QStringLiteral("Falhou (mensagem %1)").arg(n);
+    return QStringLiteral("Recusado (mensagem %1)").arg(n);
+}
+
+// Sent whole, with no judged reply: the server may have it. The number of the message that ended
+// the wait (05 answered No gives 06; a connection lost gives 11), or the failure's text.
+QString Texto_Incerta(const QString &mensagem)
+{
+    const QString n = Numero_Mensagem(mensagem);
+    if (!n.isEmpty())
+        return QStringLiteral("Incerto, verificar (mensagem %1)").arg(n);
+    return QStringLiteral("Incerto, verificar: ") + Em_Uma_Linha(mensagem);
 }
 } // namespace
 
@@ -309,6 +332,7 @@ QString Texto_Resultado(const Resultado_Entrega &r)
         return gravado ? QStringLiteral("Já transmitido, código ") + codigo
                        : QStringLiteral("Já transmitido") + sem_historico;
     case Situacao_Entrega::Recusada: return Texto_Recusa(r.mensagem);
+    case Situacao_Entrega::Incerta: return Texto_Incerta(r.mensagem);
     case Situacao_Entrega::Na_Fila: break;
     }
     return QStringLiteral("Não transmitido (interrompido)");

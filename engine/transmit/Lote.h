@@ -22,7 +22,8 @@ enum class Situacao_Entrega {
     Na_Fila,      // not started (the batch was interrupted first)
     Aceita,       // the server issued a receipt
     Ja_Entregue,  // message 08: delivered before
-    Recusada      // ended by a numbered message or a failure; `mensagem` says which
+    Recusada,     // ended by a numbered message or a failure; `mensagem` says which
+    Incerta       // the last block went and no judged reply came back; `mensagem` says what ended it
 };
 
 struct Resultado_Entrega {

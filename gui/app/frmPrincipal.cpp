@@ -9,6 +9,8 @@
 #include "gui/intake/frmInicio.h"
 #include "gui/intake/frmLote.h"
 #include "gui/app/Ajuda.h"
+#include "gui/app/Aviso_Incertas.h"
+#include "gui/ledger/frmEntregas.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -62,7 +64,17 @@ void frmPrincipal::Criar_Menus()
     // Batch delivery, right after the reprint item.
     mnuLote = new QAction(QStringLiteral("Transmitir &Vários Arquivos"), mnuCad);
     mnuCad->insertAction(mnuAcao[2], mnuLote);
-    connect(mnuLote, &QAction::triggered, this, [this] { frmLote::Mostrar(this); });
+    connect(mnuLote, &QAction::triggered, this, [this] {
+        frmLote::Mostrar(this);
+        lblIncertas->Atualizar();
+    });
+    // The month window, after the items above.
+    mnuEntregas = new QAction(QStringLiteral("&Entregas do Mês"), mnuCad);
+    mnuCad->insertAction(mnuAcao[2], mnuEntregas);
+    connect(mnuEntregas, &QAction::triggered, this, &frmPrincipal::Abrir_Entregas);
+    lblIncertas = new Aviso_Incertas(menuBar());
+    menuBar()->setCornerWidget(lblIncertas, Qt::TopRightCorner);
+    connect(lblIncertas, &Aviso_Incertas::Verificar, this, &frmPrincipal::Abrir_Entregas);
     connect(mnuCad, &QMenu::aboutToShow, this, &frmPrincipal::mnuCad_Click);
 
     mnuAjuda = menuBar()->addMenu(QStringLiteral("A&juda"));
@@ -97,6 +109,13 @@ void frmPrincipal::Abrir_Inicio()
     inicio_ = janela.get();
     janela->exec();
     inicio_ = nullptr;
+    lblIncertas->Atualizar();
+}
+
+void frmPrincipal::Abrir_Entregas()
+{
+    frmEntregas::Mostrar(this);
+    lblIncertas->Atualizar();
 }
 
 void frmPrincipal::Abrir_Reimpressao()

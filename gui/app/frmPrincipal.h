@@ -10,6 +10,7 @@ class QAction;
 class QMdiArea;
 class QMenu;
 class frmInicio;
+class Aviso_Incertas;
 
 class frmPrincipal : public QMainWindow {
     Q_OBJECT
@@ -20,6 +21,8 @@ public:
     QMenu *mnuCad;                   // "&Ação"
     std::array<QAction *, 4> mnuAcao; // transmit, reprint, separator, exit
     QAction *mnuLote;                // "Transmitir &Vários Arquivos", after the reprint item
+    QAction *mnuEntregas;            // "&Entregas do Mês", after the batch item
+    Aviso_Incertas *lblIncertas;     // the notice of uncertain deliveries, in the menu bar's corner
     QMenu *mnuAjuda;                 // "A&juda"
     QAction *mnuHelp;
     QAction *mnuTraco;
@@ -37,6 +40,8 @@ public:
 
     // Shows the reprint window modally.
     void Abrir_Reimpressao();
+    // Shows the month window modally; the notice of uncertain deliveries follows what it did.
+    void Abrir_Entregas();
 
     // The About and Support windows while they are open, else null.
     QMdiSubWindow *Janela_Sobre() const { return sobre_; }

@@ -1,6 +1,7 @@
 #include "gui/history/frmReimpressao.h"
 
 #include "gui/cis/CIS_000.h"
+#include "engine/history/Busca_Historico.h"
 #include "engine/history/Historico.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/print/Impressoras.h"
@@ -53,6 +54,19 @@ QStringList Celulas_Reimpressao(const std::string &r)
             De_1252(Identificador_Para_Exibir(tipo_id, Identificador(r))),
         zelta ? De_1252(Mes_Competencia(r) + "/" + Ano_Competencia(r)) : QString(),
     };
+}
+
+QString Texto_Encontradas(long long encontradas, bool com_busca)
+{
+    if (!com_busca)
+        return {};
+    if (encontradas == 0)
+        return QStringLiteral("Nenhuma transmissão encontrada");
+    if (encontradas > Max_Entradas_Reimpressao)
+        return QStringLiteral("%1 encontradas (mostrando as %2 mais recentes)")
+            .arg(encontradas)
+            .arg(Max_Entradas_Reimpressao);
+    return encontradas == 1 ? QStringLiteral("1 encontrada") : QStringLiteral("%1 encontradas").arg(encontradas);
 }
 
 QString Razao_Social_Reimpressao(const std::string &linha)
@@ -140,6 +154,10 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     if (auto *limpar = txtLocalizar->findChild<QAction *>(QStringLiteral("_q_qlineeditclearaction")))
         limpar->setText(QStringLiteral("Limpar a busca"));
     Geometria_Twips(txtLocalizar, 3480, 1920, 4080, 288);
+    // The search's count, below the box, left of the buttons.
+    lblEncontradas = new QLabel(this);
+    lblEncontradas->setObjectName(QStringLiteral("lblEncontradas"));
+    Geometria_Twips(lblEncontradas, 120, 2310, 7560, 240);
     lblLocalizar->setBuddy(txtLocalizar);
     cmdSair = new QPushButton(QStringLiteral("&Voltar"), this);
     cmdSair->setObjectName(QStringLiteral("cmdSair"));
@@ -158,11 +176,12 @@ frmReimpressao::frmReimpressao(QWidget *pai) : QDialog(pai)
     // A history of a million entries takes a moment to search: wait for a pause in the typing.
     espera_busca_.setSingleShot(true);
     espera_busca_.setInterval(300);
-    connect(&espera_busca_, &QTimer::timeout, this, &frmReimpressao::Aplicar_Busca);
+    connect(&espera_busca_, &QTimer::timeout, this, &frmReimpressao::Buscar_Em_Segundo_Plano);
     connect(txtLocalizar, &QLineEdit::textChanged, &espera_busca_, qOverload<>(&QTimer::start));
-    connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmReimpressao::Aplicar_Busca);
+    connect(txtLocalizar, &QLineEdit::returnPressed, this, &frmReimpressao::Buscar_Em_Segundo_Plano);
     for (QWidget *w : std::initializer_list<QWidget *>{Label2, MSFlexGrid1, Label1, Text1, lblLocalizar, txtLocalizar,
-                                                       Label13, cmb_print, cmdVisualizar, cmdImprimir, cmdSair})
+                                                       Label13, cmb_print, cmdVisualizar, cmdImprimir, cmdSair,
+                                                       lblEncontradas})
         desenho_.emplace_back(w, w->geometry());
 
     // Form_Load
@@ -230,6 +249,11 @@ bool frmReimpressao::Carregar_Historico(const std::string &arquivo)
     return true;
 }
 
+frmReimpressao::~frmReimpressao()
+{
+    Cancelar_Busca();
+}
+
 bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
 {
     Leitura_Historico leitura;
@@ -240,6 +264,13 @@ bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
         Caixa_Mensagem(Erro_Nao_Tratado(e.numero, e.descricao), Icone::Nenhum, Botoes::Ok);
         return false;
     }
+    Mostrar_Leitura(leitura, Consulta_Historico(texto_busca).Vazia() == false);
+    return true;
+}
+
+void frmReimpressao::Mostrar_Leitura(const Leitura_Historico &leitura, bool com_busca)
+{
+    lblEncontradas->setText(Texto_Encontradas(leitura.encontradas, com_busca));
     // Refilling is no pick: the grid keeps quiet, and the old pick is gone with its row.
     const QSignalBlocker quieto(MSFlexGrid1);
     Linha_Selecionada = 0;
@@ -268,12 +299,55 @@ bool frmReimpressao::Preencher_Grade(const std::string &texto_busca)
     Ajustar_Colunas(MSFlexGrid1);
     // The newest entries are the last rows.
     MSFlexGrid1->scrollToBottom();
-    return true;
+}
+
+void frmReimpressao::Cancelar_Busca()
+{
+    if (parar_busca_)
+        *parar_busca_ = true;
+    if (busca_.joinable())
+        busca_.join(); // within a line of the file
+}
+
+void frmReimpressao::Buscar_Em_Segundo_Plano()
+{
+    espera_busca_.stop();
+    Cancelar_Busca();
+    auto parar = std::make_shared<std::atomic<bool>>(false);
+    parar_busca_ = parar;
+    const std::string texto = Para_1252(txtLocalizar->text());
+    lblEncontradas->setText(QStringLiteral("Procurando..."));
+    busca_ = std::thread([this, parar, texto, arquivo = arquivo_] {
+        auto leitura = std::make_shared<Leitura_Historico>();
+        QString falha;
+        try {
+            *leitura = Procurar_Historico(texto, arquivo, parar.get());
+        } catch (const Erro_Execucao &e) {
+            falha = Erro_Nao_Tratado(e.numero, e.descricao);
+        }
+        // Delivered through the window's event queue; a newer search, or the window's end, drops it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, parar, texto, leitura, falha] {
+                if (*parar)
+                    return;
+                busca_.join();
+                if (!falha.isEmpty()) {
+                    lblEncontradas->clear();
+                    Caixa_Mensagem(falha, Icone::Nenhum, Botoes::Ok);
+                    return;
+                }
+                Mostrar_Leitura(*leitura, !Consulta_Historico(texto).Vazia());
+                Text1->clear();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void frmReimpressao::Aplicar_Busca()
 {
     espera_busca_.stop();
+    Cancelar_Busca();
     Ponteiro_Ampulheta();
     const bool lida = Preencher_Grade(Para_1252(txtLocalizar->text()));
     Ponteiro_Padrao();

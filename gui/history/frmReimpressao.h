@@ -6,7 +6,10 @@
 #include <QStringList>
 #include <QTimer>
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,12 +24,18 @@ class QTableWidget;
 QStringList Celulas_Reimpressao(const std::string &linha);
 // The company name of a decoded history line, as its identifier cell's tooltip shows it.
 QString Razao_Social_Reimpressao(const std::string &linha);
+// What a search found, under the search box: "N encontradas (mostrando as 200 mais recentes)",
+// "Nenhuma transmissão encontrada"; nothing without a search text.
+QString Texto_Encontradas(long long encontradas, bool com_busca);
+
+struct Leitura_Historico;
 
 class frmReimpressao : public QDialog {
     Q_OBJECT
 public:
     // Loads the window (main window's actions off, centred, printers, grid) without reading the history.
     explicit frmReimpressao(QWidget *pai = nullptr);
+    ~frmReimpressao() override;
 
     // Opens the window modally, or closes it at once without showing it when there is no history
     // file. With a receipt code, the newest entry of that code is picked when the window opens.
@@ -42,10 +51,13 @@ public:
     // Fills the grid with the entries that match the search box's text, now (typing waits for
     // a pause first); the pick is undone.
     void Aplicar_Busca();
+    // The same on a worker thread, as typing asks for it: the window never waits for the reading;
+    // a newer search ends the one before. The grid is filled when it is done.
+    void Buscar_Em_Segundo_Plano();
 
     void done(int resultado) override; // every way of closing: the main window's actions on again
 
-    QLabel *Label1, *Label2, *Label13, *lblLocalizar;
+    QLabel *Label1, *Label2, *Label13, *lblLocalizar, *lblEncontradas;
     QTableWidget *MSFlexGrid1;
     QLineEdit *Text1, *txtLocalizar;
     QComboBox *cmb_print;
@@ -67,12 +79,16 @@ protected:
 private:
     void Configurar_Grade();
     bool Preencher_Grade(const std::string &texto_busca);
+    void Mostrar_Leitura(const Leitura_Historico &leitura, bool com_busca);
+    void Cancelar_Busca(); // ends the search running in the background, if any
     // Adds or removes the company name column (the grid's last).
     void Mostrar_Razao_Social(bool mostrar);
     void Preencher_Razao_Social();
 
     std::string arquivo_;
     QTimer espera_busca_;
+    std::thread busca_;
+    std::shared_ptr<std::atomic<bool>> parar_busca_;
     // Controls and their design geometry: the grid grows with the window, the controls below
     // it move down, those on the right move right.
     std::vector<std::pair<QWidget *, QRect>> desenho_;

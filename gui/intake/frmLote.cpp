@@ -86,7 +86,7 @@ void frmLote::Criar_Controles()
     cmdPasta = new QPushButton(QStringLiteral("&Escolher..."), this);
     auto *criterio = new QLabel(QStringLiteral("&Critério:"), this);
     // Movement files and the adjustment files the declaration tool writes.
-    txtTipoArq = new QLineEdit(QStringLiteral("*.m*;*.ace"), this);
+    txtTipoArq = new QLineEdit(QString::fromLatin1(Padrao_Declaracoes), this);
     txtTipoArq->setAccessibleName(QStringLiteral("Filtro de arquivos"));
     txtTipoArq->setToolTip(QStringLiteral("Padrões separados por \";\""));
     criterio->setBuddy(txtTipoArq);

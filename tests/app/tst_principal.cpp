@@ -90,8 +90,10 @@ void TstPrincipal::legendas_e_letras_de_acesso()
     QCOMPARE(Legendas(w.mnuCad), QStringList({QStringLiteral("&Transmitir Pela Internet"),
                                               QStringLiteral("&Reimprimir Recibo de Transmissão"),
                                               QStringLiteral("Transmitir &Vários Arquivos"),
+                                              QStringLiteral("&Entregas do Mês"),
                                               QStringLiteral("-"), QStringLiteral("&Sair")}));
     QCOMPARE(w.mnuLote, w.mnuCad->actions().at(2));
+    QCOMPARE(w.mnuEntregas, w.mnuCad->actions().at(3));
     QCOMPARE(Legendas(w.mnuAjuda),
              QStringList({QStringLiteral("&Manual do Usuário"), QStringLiteral("-"),
                           QStringLiteral("Suporte &Técnico"), QStringLiteral("&Sobre...")}));

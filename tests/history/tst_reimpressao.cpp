@@ -255,6 +255,33 @@ private slots:
         QCOMPARE(f.MSFlexGrid1->item(0, 3)->text(), QString("00000051"));
     }
 
+    // Typing searches on a worker thread: the window keeps answering, a newer text replaces the
+    // search before it, and the count goes under the box.
+    void busca_em_segundo_plano_com_contagem()
+    {
+        Escrever_Historico(250);
+        frmReimpressao f;
+        QVERIFY(f.Carregar_Historico(Historico_Transmissoes));
+        QVERIFY(f.lblEncontradas->text().isEmpty());
+        f.txtLocalizar->setText("0000"); // every code: more than 200
+        f.Buscar_Em_Segundo_Plano();
+        f.txtLocalizar->setText("00000003"); // replaces the one still running
+        f.Buscar_Em_Segundo_Plano();
+        QTRY_COMPARE(f.lblEncontradas->text(), QString("1 encontrada"));
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 1);
+        f.txtLocalizar->setText("0000");
+        f.Buscar_Em_Segundo_Plano();
+        QTRY_COMPARE(f.lblEncontradas->text(), QString("250 encontradas (mostrando as 200 mais recentes)"));
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 200);
+        QTest::keyClicks(f.txtLocalizar, "X"); // after the pause in the typing
+        QTRY_COMPARE(f.lblEncontradas->text(), QString("Nenhuma transmissão encontrada"));
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 0);
+        f.txtLocalizar->clear();
+        f.Aplicar_Busca();
+        QVERIFY(f.lblEncontradas->text().isEmpty());
+        QCOMPARE(f.MSFlexGrid1->rowCount(), 200);
+    }
+
     // After message 08 with "Sim" the window opens with the delivery's row picked, also when it
     // is older than the newest 200.
     void abre_com_a_entrega_escolhida()

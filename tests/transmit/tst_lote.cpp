@@ -204,10 +204,10 @@ private slots:
         a.novo_relogio = [](Socketout &) { return std::make_unique<Relogio_Rapido>(); }; // silence is meant
         Registro_Eventos ev;
         const auto r = Lote({Gerar("A.MOV", "EMPRESA A")}, a, &ev);
-        QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Incerta); // sent whole, never answered
         QCOMPARE(ev.Mensagens(0), (QStringList{Mensagem::Demora_05, Mensagem::Demora_05, Mensagem::Demora_05,
                                                Mensagem::Abortada_06}));
-        QCOMPARE(Texto_Resultado(r[0]), QString("Interrompido (mensagem 06)"));
+        QCOMPARE(Texto_Resultado(r[0]), QString("Incerto, verificar (mensagem 06)"));
         std::vector<Resposta> respostas;
         for (const Evento_Entrega &e : ev.eventos)
             if (e.tipo == Evento_Entrega::Mensagem && e.texto == Mensagem::Demora_05)
@@ -238,7 +238,7 @@ private slots:
             if (e.tipo == Evento_Entrega::Mensagem && e.texto == Mensagem::Demora_05)
                 pausado = relogio->pausado;
         }, nunca_);
-        QCOMPARE(r[0].situacao, Situacao_Entrega::Recusada);
+        QCOMPARE(r[0].situacao, Situacao_Entrega::Incerta);
         QCOMPARE(ev.Mensagens(0), (QStringList{Mensagem::Demora_05, Mensagem::Abortada_06}));
         // The pauses after the block (3 s and 5 s) and the 5 s ones while waiting.
         QVERIFY2(pausado >= 60 && pausado <= 65, qPrintable(QString::number(pausado)));

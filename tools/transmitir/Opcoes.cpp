@@ -59,6 +59,7 @@ QString Texto_Ajuda()
 {
     return QStringLiteral(
         "Uso: zelta-transmitir [opções] ARQUIVO...\n"
+        "     zelta-transmitir [opções] --verificar\n"
         "Transmite arquivos do ZELTA já validados pelo PGV, um após o outro ou vários ao mesmo tempo,\n"
         "e registra cada entrega no arquivo \"Zelta.ret\" da pasta atual.\n"
         "\n"
@@ -69,6 +70,8 @@ QString Texto_Ajuda()
         "  --recibos PASTA   grava nessa pasta, em PDF, o recibo de cada arquivo aceito ou já transmitido\n"
         "  --espera MIN      aguarda a resposta da máquina servidora até MIN minutos (padrão: 10)\n"
         "  --sim             não pergunta a confirmação da transmissão\n"
+        "  --verificar       reenvia as entregas incertas do registro de entregas da pasta atual\n"
+        "                    (as que não tiveram resposta depois do último bloco), se o arquivo não mudou\n"
         "  -h, --help        mostra esta ajuda\n"
         "\n"
         "Situação de saída:\n"
@@ -77,7 +80,9 @@ QString Texto_Ajuda()
         "  2  a linha de comando está errada\n"
         "  3  algum arquivo foi aceito (ou já tinha sido transmitido), mas seu recibo não foi gravado\n"
         "     no histórico \"Zelta.ret\": guarde o código mostrado (tem precedência sobre 1)\n"
-        "  4  as entregas deram certo, mas algum recibo em PDF não foi gravado (--recibos)\n");
+        "  4  as entregas deram certo, mas algum recibo em PDF não foi gravado (--recibos)\n"
+        "  5  algum arquivo ficou incerto: foi enviado inteiro, mas a máquina servidora não respondeu;\n"
+        "     use --verificar (tem precedência sobre 1)\n");
 }
 
 Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos)
@@ -91,8 +96,9 @@ Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos)
     const QCommandLineOption recibos(QStringLiteral("recibos"), {}, QStringLiteral("PASTA"));
     const QCommandLineOption espera(QStringLiteral("espera"), {}, QStringLiteral("MIN"));
     const QCommandLineOption sim(QStringLiteral("sim"), {});
+    const QCommandLineOption verificar(QStringLiteral("verificar"), {});
     const QCommandLineOption ajuda(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
-    p.addOptions({servidor, porta, paralelas, recibos, espera, sim, ajuda});
+    p.addOptions({servidor, porta, paralelas, recibos, espera, sim, verificar, ajuda});
     if (!p.parse(linha.textos)) {
         o.erro = p.errorText();
         return o;
@@ -114,9 +120,12 @@ Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos)
         o.erro = QStringLiteral("--espera aceita de 0 a 1440 minutos: %1").arg(p.value(espera));
     o.recibos = linha.Texto(p.value(recibos));
     o.sim = p.isSet(sim);
+    o.verificar = p.isSet(verificar);
     for (const QString &a : p.positionalArguments())
         o.arquivos.push_back(linha.Bytes(a));
-    if (o.erro.isEmpty() && o.arquivos.empty())
+    if (o.erro.isEmpty() && o.verificar && !o.arquivos.empty())
+        o.erro = QStringLiteral("--verificar reenvia as entregas incertas do registro; não informe arquivos.");
+    if (o.erro.isEmpty() && o.arquivos.empty() && !o.verificar)
         o.erro = QStringLiteral("Informe ao menos um arquivo a transmitir.");
     return o;
 }

@@ -12,6 +12,7 @@ struct Opcoes_Transmitir {
     int espera_min = 10;
     QString recibos;                   // folder for the PDF receipts; empty: none
     bool sim = false;                  // message 03 is not asked
+    bool verificar = false;            // send again the uncertain deliveries of the folder's ledger
     bool ajuda = false;
     std::vector<std::string> arquivos; // file-system encoding
     QString erro;                      // bad usage, in the user's words; empty when the line is good
@@ -24,6 +25,7 @@ enum Saida : int {
     Saida_Uso = 2,              // bad command line
     Saida_Fora_Do_Historico = 3, // a file was delivered, but its receipt is not in "Zelta.ret"
     Saida_Recibos_Pdf = 4,      // deliveries done, but a PDF receipt could not be written
+    Saida_Incerta = 5,          // a file went whole but no judged reply came: --verificar (wins over 1)
 };
 
 // `argumentos` are the command line's own bytes, argumentos[0] the program. A file is kept as its

@@ -6,6 +6,8 @@
 #include "tools/transmitir/Painel.h"
 #include "engine/transmit/Lote.h"
 #include "engine/transmit/Mensagens.h"
+#include "engine/transmit/Verificar_Incertas.h"
+#include "engine/platform/Erro_Execucao.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -77,7 +79,25 @@ int main(int argc, char **argv)
     a.paralelas = o.paralelas;
     a.espera_maxima_s = o.espera_min * 60.0;
 
-    Painel painel(stdout, E_Terminal(stdout), o.arquivos);
+    // --verificar: the files are those of the ledger's uncertain deliveries.
+    std::vector<Tentativa_Razao> incertas;
+    std::vector<std::string> arquivos = o.arquivos;
+    if (o.verificar) {
+        try {
+            incertas = Entregas_Incertas(a.historico);
+        } catch (const Erro_Execucao &e) {
+            std::fputs((e.descricao + QChar('\n')).toLocal8Bit().constData(), stderr);
+            return Saida_Nao_Transmitido;
+        }
+        if (incertas.empty()) {
+            std::fputs("Nenhuma entrega incerta.\n", stdout);
+            return Saida_Sucesso;
+        }
+        arquivos.clear();
+        for (const Tentativa_Razao &t : incertas)
+            arquivos.push_back(t.caminho);
+    }
+    Painel painel(stdout, E_Terminal(stdout), arquivos);
     // The first Ctrl-C lets running deliveries end their step and starts no new file; a second
     // ends the program at once (a history entry is one write, which the end of the process does
     // not cut).
@@ -86,8 +106,14 @@ int main(int argc, char **argv)
         painel.Aviso(QStringLiteral("Interrompido: nenhum arquivo novo será iniciado; os que estão sendo enviados "
                                     "terminam a etapa em que estão."));
     });
-    const std::vector<Resultado_Entrega> resultados =
-        Transmitir_Lote(o.arquivos, a, [&](const Evento_Entrega &e) { painel.Evento(e); }, Parar);
+    const auto evento = [&](const Evento_Entrega &e) { painel.Evento(e); };
+    std::vector<Resultado_Entrega> resultados;
+    if (o.verificar) {
+        for (Incerta_Verificada &v : Verificar_Incertas(incertas, a, evento, Parar))
+            resultados.push_back(std::move(v.resultado));
+    } else {
+        resultados = Transmitir_Lote(o.arquivos, a, evento, Parar);
+    }
     QString onde;
     const bool recibos_gravados =
         o.recibos.isEmpty() || Gravar_Recibos(o.recibos, resultados, a.historico, painel, onde);
@@ -95,6 +121,9 @@ int main(int argc, char **argv)
     std::fputs(onde.toLocal8Bit().constData(), stdout);
     if (Recibo_Fora_Do_Historico(resultados))
         return Saida_Fora_Do_Historico;
+    if (std::any_of(resultados.begin(), resultados.end(),
+                    [](const Resultado_Entrega &r) { return r.situacao == Situacao_Entrega::Incerta; }))
+        return Saida_Incerta;
     if (!Lote_Bem_Sucedido(resultados))
         return Saida_Nao_Transmitido;
     return recibos_gravados ? Saida_Sucesso : Saida_Recibos_Pdf;
