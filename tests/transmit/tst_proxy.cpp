@@ -6,6 +6,7 @@
 #include "Servidor_Local.h"
 
 #include "engine/history/Historico.h"
+#include "engine/platform/Ao_Sair.h"
 #include "engine/platform/Socketout.h"
 #include "engine/transmit/Ajustes_Conexao.h"
 #include "engine/transmit/Lote.h"
@@ -14,6 +15,7 @@
 #include "engine/transmit/Teste_Conexao.h"
 #include "tests/common/Declaracao_Teste.h"
 
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -223,6 +225,50 @@ private slots:
         QVERIFY(!r.sucesso);
         QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + QChar(13) + "o proxy recusou o usuário ou a senha");
         QVERIFY(r.passos.back().startsWith(QStringLiteral("Falhou após ")));
+    }
+
+    // zelta-transmitir follows the user's settings; --proxy wins and may carry the password.
+    void ferramenta_pelos_ajustes_e_pela_linha_de_comando()
+    {
+        Servidor_Local s;
+        Proxy_Local socks;
+        Proxy_Local::Socks5(socks, "contador", Senha);
+        Gerar_Arquivo(Declaracao_Padrao("F.MOV"));
+        {
+            QSettings ajustes(QStringLiteral("zeltanet"), QStringLiteral("zeltanet"));
+            Ajustes_Conexao a;
+            a.servidor = "127.0.0.1";
+            a.porta = s.porta;
+            a.proxy = Via(Proxy::Tipo::Socks5, socks.porta, "contador", Senha);
+            Gravar_Ajustes_Conexao(ajustes, a);
+        }
+        const Ao_Sair restaurar([] {
+            QSettings ajustes(QStringLiteral("zeltanet"), QStringLiteral("zeltanet"));
+            Gravar_Ajustes_Conexao(ajustes, Ajustes_Conexao_Padrao());
+        });
+        auto rodar = [](QStringList argumentos) {
+            QProcess p;
+            p.setProcessChannelMode(QProcess::MergedChannels);
+            p.start(qEnvironmentVariable("ZELTA_BUILD_DIR") + "/tools/transmitir/zelta-transmitir", argumentos << "--sim" << "F.MOV");
+            p.waitForFinished(120000);
+            return std::make_pair(p.exitCode(), QString::fromLocal8Bit(p.readAll()));
+        };
+        QFile::remove(Registro_Comunicacao::Caminho_Padrao());
+
+        // The saved settings have the user but never the password: the proxy refuses.
+        auto [status, saida] = rodar({});
+        QCOMPARE(status, 1);
+        QVERIFY2(saida.contains("o proxy recusou o usuário ou a senha"), qPrintable(saida));
+        std::tie(status, saida) = rodar({"--proxy", QStringLiteral("socks5://contador:%1@127.0.0.1:%2").arg(Senha).arg(socks.porta)});
+        QVERIFY2(status == 0, qPrintable(saida));
+        std::tie(status, saida) = rodar({"--proxy", "socks5://127.0.0.1"});
+        QCOMPARE(status, 2);
+
+        const QString log = Registro_Comunicacao(Registro_Comunicacao::Caminho_Padrao()).Ler();
+        QVERIFY2(log.contains(QStringLiteral("SOCKS5 127.0.0.1:%1 (usuário contador)").arg(socks.porta)), qPrintable(log));
+        QVERIFY(log.contains("=== Entrega de F.MOV"));
+        QVERIFY(log.contains("Aceito, código "));
+        QVERIFY(!log.contains(QLatin1String(Senha)));
     }
 
     void ajustes_por_usuario_sem_a_senha()
