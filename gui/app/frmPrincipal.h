@@ -20,6 +20,9 @@ public:
     QMenu *mnuCad;                   // "&Ação"
     std::array<QAction *, 4> mnuAcao; // transmit, reprint, separator, exit
     QAction *mnuLote;                // "Transmitir &Vários Arquivos", after the reprint item
+    QMenu *mnuConexao;               // "&Conexão", between "&Ação" and "A&juda"
+    QAction *mnuConfigurar;          // "&Configuração da Conexão..."
+    QAction *mnuRegistro;            // "&Ver registro de comunicação"
     QMenu *mnuAjuda;                 // "A&juda"
     QAction *mnuHelp;
     QAction *mnuTraco;
