@@ -51,7 +51,7 @@ frmConexao::frmConexao(QWidget *parent) : QDialog(parent)
     txtUsuario = new QLineEdit(proxy);
     txtSenha = new QLineEdit(proxy);
     txtSenha->setEchoMode(QLineEdit::Password);
-    fp->addRow(QStringLiteral("&Tipo:"), cmbProxy);
+    fp->addRow(QStringLiteral("T&ipo:"), cmbProxy);
     fp->addRow(QStringLiteral("Má&quina do proxy:"), txtProxyServidor);
     fp->addRow(QStringLiteral("Porta do pro&xy:"), spnProxyPorta);
     fp->addRow(QStringLiteral("&Usuário (opcional):"), txtUsuario);
@@ -61,7 +61,7 @@ frmConexao::frmConexao(QWidget *parent) : QDialog(parent)
     fp->addRow(nota);
     layout->addWidget(proxy);
 
-    cmdTestar = new QPushButton(QStringLiteral("Testar &conexão"), this);
+    cmdTestar = new QPushButton(QStringLiteral("&Testar conexão"), this);
     txtResultado = new QPlainTextEdit(this);
     txtResultado->setReadOnly(true);
     txtResultado->setMinimumHeight(Twips_Y(1400));
