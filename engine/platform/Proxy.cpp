@@ -4,6 +4,7 @@
 #include "engine/platform/Texto1252.h"
 
 #include <QByteArray>
+#include <algorithm>
 #include <chrono>
 #include <thread>
 

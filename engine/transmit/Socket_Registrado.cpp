@@ -5,6 +5,8 @@
 #include "engine/transmit/Mensagem_Bloco.h"
 #include "engine/transmit/Registro_Comunicacao.h"
 
+#include <algorithm>
+
 QString Socket_Registrado::Decorrido() const
 {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio_).count();
