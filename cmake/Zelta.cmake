@@ -22,7 +22,7 @@ function(zelta_test name)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
     # Settings the windows keep per user go to the build folder, never to the user's own.
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZELTA_BUILD_DIR=${CMAKE_BINARY_DIR};ZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/configuracao-testes/${name}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZELTA_BUILD_DIR=${CMAKE_BINARY_DIR};ZELTA_SOURCE_DIR=${CMAKE_SOURCE_DIR};XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/configuracao-testes/${name};XDG_DATA_HOME=${CMAKE_BINARY_DIR}/dados-testes/${name}"
     TIMEOUT 600)
   if(Z_LABELS)
     set_tests_properties(${name} PROPERTIES LABELS "${Z_LABELS}")

@@ -1,6 +1,7 @@
 #include "engine/transmit/Falhas.h"
 
 #include "engine/platform/Erro_Execucao.h"
+#include "engine/platform/Proxy.h"
 #include "engine/transmit/Mensagens.h"
 
 Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao)
@@ -19,6 +20,17 @@ Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao)
     case 24047:
     case 25001: return {Mensagem::Sem_Suporte_12, Icone::Exclamacao};
     case 24049: return {Mensagem::Servidor_Desconhecido_13, Icone::Exclamacao};
+    // Through a proxy: the message of the same trouble met directly, and what the proxy said.
+    case Erro_Proxy::Nome_Nao_Encontrado:
+    case Erro_Proxy::Destino_Inalcancavel:
+        return {Mensagem::Servidor_Nao_Encontrado_09 + QChar(13) + descricao, Icone::Exclamacao};
+    case Erro_Proxy::Autenticacao_Recusada:
+    case Erro_Proxy::Porta_Bloqueada:
+    case Erro_Proxy::Nao_Responde:
+    case Erro_Proxy::Destino_Recusou:
+        return {Mensagem::Servidor_Nao_Responde_10 + QChar(13) + descricao, Icone::Exclamacao};
+    case Erro_Proxy::Resposta_Invalida:
+        return {Mensagem::Conexao_Abortada_11 + QChar(13) + descricao, Icone::Exclamacao};
     default: return {Erro_Nao_Tratado(numero, descricao), Icone::Nenhum};
     }
 }

@@ -10,5 +10,6 @@ struct Aviso_Falha {
 };
 
 // Socket error numbers become messages 09-13 (network unreachable 24051 is 09, connection refused
-// 24061 is 10); anything else the unhandled-error text (no icon).
+// 24061 is 10); failures through a proxy the same messages with the proxy's detail on a line
+// of its own; anything else the unhandled-error text (no icon).
 Aviso_Falha Aviso_Para_Falha(int numero, const QString &descricao);

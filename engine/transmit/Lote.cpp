@@ -4,6 +4,7 @@
 #include "engine/platform/Arquivos.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Socketout.h"
+#include "engine/transmit/Janela_Via_Rede.h"
 #include "engine/platform/Texto1252.h"
 #include "engine/platform/Zip.h"
 #include "engine/receipt/Registro_Recibo.h"
@@ -171,7 +172,8 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     std::unique_ptr<Relogio> relogio = a.novo_relogio ? a.novo_relogio(socket) : std::make_unique<Relogio_Sistema>();
     r.situacao = Situacao_Entrega::Recusada; // until the command says otherwise
     avisos({Evento_Entrega::Inicio, indice});
-    Janela_Lote janela(indice, r, *relogio, socket, a, avisos, parar);
+    Janela_Lote propria(indice, r, *relogio, socket, a, avisos, parar);
+    Janela_Via_Rede janela(propria, a.proxy, a.registro.get(), QFile::decodeName(QByteArray::fromStdString(r.arquivo)));
     Ajustes_Transmissao t;
     t.servidor = a.servidor;
     t.porta = a.porta;

@@ -4,6 +4,7 @@
 // questions are answered by policy: the batch was confirmed beforehand (03), long transfers are
 // part of a batch (04), a silent server is waited for up to a limit (05), and a file delivered
 // before is recorded when missing without opening the reprint window (08).
+#include "engine/platform/Proxy.h"
 #include "engine/transmit/Perguntas.h"
 #include "engine/intake/Verificacao.h"
 
@@ -17,6 +18,7 @@
 
 class Relogio;
 class Socketout;
+class Registro_Comunicacao;
 
 enum class Situacao_Entrega {
     Na_Fila,      // not started (the batch was interrupted first)
@@ -56,6 +58,8 @@ struct Ajustes_Lote {
     double espera_maxima_s = 600;    // message 05 is answered "Sim" until the reply is this late
     // A clock for each delivery, given the delivery's connection; the system clock when empty.
     std::function<std::unique_ptr<Relogio>(Socketout &)> novo_relogio;
+    Proxy proxy;                     // the way out, when the office has one
+    std::shared_ptr<Registro_Comunicacao> registro; // the delivery log; none when empty
 };
 constexpr int Max_Paralelas = 8;
 

@@ -2,7 +2,10 @@
 
 #include "gui/cis/CIS_000.h"
 #include "gui/app/Area_Principal.h"
+#include "gui/app/frmConexao.h"
+#include "gui/app/frmRegistro.h"
 #include "gui/app/frmSobre.h"
+#include "gui/intake/Conexao_Usuario.h"
 #include "gui/app/frmSuporte.h"
 #include "gui/history/frmReimpressao.h"
 #include "engine/history/Historico.h"
@@ -76,6 +79,17 @@ void frmPrincipal::Criar_Menus()
     menuBar()->setCornerWidget(lblIncertas, Qt::TopRightCorner);
     connect(lblIncertas, &Aviso_Incertas::Verificar, this, &frmPrincipal::Abrir_Entregas);
     connect(mnuCad, &QMenu::aboutToShow, this, &frmPrincipal::mnuCad_Click);
+
+    // The connection settings and the delivery log: a menu of their own, so no item moves.
+    mnuConexao = menuBar()->addMenu(QStringLiteral("&Conexão"));
+    mnuConfigurar = mnuConexao->addAction(QStringLiteral("&Configuração da Conexão..."), this, [this] {
+        frmConexao janela(this);
+        janela.exec();
+    });
+    mnuRegistro = mnuConexao->addAction(QStringLiteral("&Ver registro de comunicação"), this, [this] {
+        frmRegistro janela(*Registro_Do_Usuario(), this);
+        janela.exec();
+    });
 
     mnuAjuda = menuBar()->addMenu(QStringLiteral("A&juda"));
     mnuHelp = mnuAjuda->addAction(QStringLiteral("&Manual do Usuário"), this, &frmPrincipal::mnuHelp_Click);

@@ -23,6 +23,9 @@ public:
     QAction *mnuLote;                // "Transmitir &Vários Arquivos", after the reprint item
     QAction *mnuEntregas;            // "&Entregas do Mês", after the batch item
     Aviso_Incertas *lblIncertas;     // the notice of uncertain deliveries, in the menu bar's corner
+    QMenu *mnuConexao;               // "&Conexão", between "&Ação" and "A&juda"
+    QAction *mnuConfigurar;          // "&Configuração da Conexão..."
+    QAction *mnuRegistro;            // "&Ver registro de comunicação"
     QMenu *mnuAjuda;                 // "A&juda"
     QAction *mnuHelp;
     QAction *mnuTraco;

@@ -5,6 +5,7 @@
 #include "engine/platform/Socketout.h"
 #include "engine/platform/Zip.h"
 #include "engine/transmit/Comando_Transmitir.h"
+#include "gui/intake/Conexao_Usuario.h"
 
 #include <QDialog>
 #include <QHash>
@@ -57,7 +58,8 @@ public:
     // The zip component that packs the declaration.
     std::unique_ptr<Zip> Zip_ = std::make_unique<Zip>();
     // Where the transmit command sends and the clock its pauses read; tests change both.
-    Ajustes_Transmissao Ajustes_ = Ajustes_Padrao();
+    Ajustes_Transmissao Ajustes_ = Transmissao_Do_Usuario();
+    Proxy Proxy_ = Conexao_Do_Usuario().proxy; // the way out, from the user's connection settings
     Relogio *Relogio_ = nullptr; // null: the system clock
 
     // Every way of closing the window passes here; ignored while a transmission runs.

@@ -268,6 +268,10 @@ void frmLote::cmdTransmitir_Click()
     }
     if (Caixa_Mensagem(Mensagem::Confirmacao_03, Icone::Pergunta, Botoes::SimNao) != Resposta::Sim)
         return;
+    Ajustes_Lote ajustes = Ajustes_;
+    ajustes.paralelas = spnParalelas->value();
+    if (!Pedir_Senha_Se_Preciso(this, ajustes.proxy))
+        return;
     for (int l : linhas_) {
         Texto(l, Andamento, QStringLiteral("Na fila"));
         Texto(l, Resultado, {});
@@ -283,8 +287,6 @@ void frmLote::cmdTransmitir_Click()
     cmdTransmitir->setText(QStringLiteral("&Parar"));
     Mostrar_Situacao();
 
-    Ajustes_Lote ajustes = Ajustes_;
-    ajustes.paralelas = spnParalelas->value();
     // The engine runs off the GUI thread; its events come back to the window queued.
     trabalho_ = std::thread([this, arquivos, ajustes] {
         auto avisar = [this](const Evento_Entrega &e) {

@@ -5,6 +5,7 @@
 #include "engine/intake/Leitor_Resumo.h"
 #include "engine/print/Recibos_Pdf.h"
 #include "engine/transmit/Lote.h"
+#include "gui/intake/Conexao_Usuario.h"
 
 #include <QDialog>
 #include <atomic>
@@ -26,7 +27,7 @@ public:
 
     enum Coluna { Arquivo, Identificador, Empresa, Competencia, Tipo, Validacao, Andamento, Resultado, Colunas };
 
-    Ajustes_Lote Ajustes_ = Ajustes_Lote_Padrao();
+    Ajustes_Lote Ajustes_ = Lote_Do_Usuario();
 
     // Lists the folder's declaration files (the filter's pattern) at once and reads them in the
     // background; the validated ones with a name the block header holds come ticked.

@@ -185,7 +185,7 @@ void TstAjudaTextos::menus_descrevem_cada_item()
     QVERIFY(!menus.isEmpty());
     frmPrincipal w;
     QStringList faltam;
-    for (const QMenu *m : {w.mnuCad, w.mnuAjuda})
+    for (const QMenu *m : {w.mnuCad, w.mnuConexao, w.mnuAjuda})
         for (const QAction *a : m->actions())
             if (!a->isSeparator()
                 && !menus.contains(QStringLiteral("<li><b>%1</b>").arg(a->text().remove(u'&'))))

@@ -86,7 +86,9 @@ void TstPrincipal::legendas_e_letras_de_acesso()
     QStringList topo;
     for (const QAction *a : w.menuBar()->actions())
         topo << a->text();
-    QCOMPARE(topo, QStringList({QStringLiteral("&Ação"), QStringLiteral("A&juda")}));
+    QCOMPARE(topo, QStringList({QStringLiteral("&Ação"), QStringLiteral("&Conexão"), QStringLiteral("A&juda")}));
+    QCOMPARE(Legendas(w.mnuConexao), QStringList({QStringLiteral("&Configuração da Conexão..."),
+                                                  QStringLiteral("&Ver registro de comunicação")}));
     QCOMPARE(Legendas(w.mnuCad), QStringList({QStringLiteral("&Transmitir Pela Internet"),
                                               QStringLiteral("&Reimprimir Recibo de Transmissão"),
                                               QStringLiteral("Transmitir &Vários Arquivos"),
@@ -97,7 +99,7 @@ void TstPrincipal::legendas_e_letras_de_acesso()
     QCOMPARE(Legendas(w.mnuAjuda),
              QStringList({QStringLiteral("&Manual do Usuário"), QStringLiteral("-"),
                           QStringLiteral("Suporte &Técnico"), QStringLiteral("&Sobre...")}));
-    for (const QMenu *m : {w.mnuCad, w.mnuAjuda})
+    for (const QMenu *m : {w.mnuCad, w.mnuConexao, w.mnuAjuda})
         for (const QAction *a : m->actions())
             QVERIFY2(a->shortcut().isEmpty(), qPrintable(a->text()));
     QCOMPARE(w.mnuAcao[1], w.mnuCad->actions().at(1));

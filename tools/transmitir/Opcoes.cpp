@@ -1,5 +1,6 @@
 #include "tools/transmitir/Opcoes.h"
 
+#include "engine/transmit/Ajustes_Conexao.h"
 #include "engine/transmit/Lote.h"
 
 #include <QCommandLineParser>
@@ -66,6 +67,9 @@ QString Texto_Ajuda()
         "Opções:\n"
         "  --servidor HOST   máquina servidora de recepção (padrão: a do programa)\n"
         "  --porta N         porta da máquina servidora (padrão: 2500)\n"
+        "  --proxy URL       sai pelo proxy socks5://[usuário:senha@]máquina:porta ou\n"
+        "                    http://[usuário:senha@]máquina:porta; \"nenhum\" conecta direto\n"
+        "                    (padrão: a configuração da conexão do programa, cuja senha não é gravada)\n"
         "  --paralelas K     transmite até K arquivos ao mesmo tempo, de 1 a 8 (padrão: 1)\n"
         "  --recibos PASTA   grava nessa pasta, em PDF, o recibo de cada arquivo aceito ou já transmitido\n"
         "  --espera MIN      aguarda a resposta da máquina servidora até MIN minutos (padrão: 10)\n"
@@ -92,13 +96,14 @@ Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos)
     QCommandLineParser p;
     const QCommandLineOption servidor(QStringLiteral("servidor"), {}, QStringLiteral("HOST"));
     const QCommandLineOption porta(QStringLiteral("porta"), {}, QStringLiteral("N"));
+    const QCommandLineOption proxy(QStringLiteral("proxy"), {}, QStringLiteral("URL"));
     const QCommandLineOption paralelas(QStringLiteral("paralelas"), {}, QStringLiteral("K"));
     const QCommandLineOption recibos(QStringLiteral("recibos"), {}, QStringLiteral("PASTA"));
     const QCommandLineOption espera(QStringLiteral("espera"), {}, QStringLiteral("MIN"));
     const QCommandLineOption sim(QStringLiteral("sim"), {});
     const QCommandLineOption verificar(QStringLiteral("verificar"), {});
     const QCommandLineOption ajuda(QStringList{QStringLiteral("h"), QStringLiteral("help")}, {});
-    p.addOptions({servidor, porta, paralelas, recibos, espera, sim, verificar, ajuda});
+    p.addOptions({servidor, porta, proxy, paralelas, recibos, espera, sim, verificar, ajuda});
     if (!p.parse(linha.textos)) {
         o.erro = p.errorText();
         return o;
@@ -113,6 +118,12 @@ Opcoes_Transmitir Ler_Opcoes(const std::vector<std::string> &argumentos)
         if (!Numero(p.value(porta), 1, 65535, n))
             o.erro = QStringLiteral("Porta inválida: %1").arg(p.value(porta));
         o.porta = static_cast<uint16_t>(n);
+    }
+    if (p.isSet(proxy)) {
+        QString erro;
+        o.proxy = Ler_Url_Proxy(linha.Texto(p.value(proxy)), erro);
+        if (!o.proxy)
+            o.erro = erro;
     }
     if (p.isSet(paralelas) && !Numero(p.value(paralelas), 1, Max_Paralelas, o.paralelas))
         o.erro = QStringLiteral("--paralelas aceita de 1 a %1: %2").arg(Max_Paralelas).arg(p.value(paralelas));

@@ -1,13 +1,17 @@
 #pragma once
 // The command line of zelta-transmitir.
+#include "engine/platform/Proxy.h"
+
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 struct Opcoes_Transmitir {
     std::string servidor;              // empty: the program's own reception server
     uint16_t porta = 0;                // 0: the program's own port
+    std::optional<Proxy> proxy;        // --proxy: instead of the user's connection settings
     int paralelas = 1;
     int espera_min = 10;
     QString recibos;                   // folder for the PDF receipts; empty: none

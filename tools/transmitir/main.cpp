@@ -4,13 +4,16 @@
 #include "engine/print/Recibos_Pdf.h"
 #include "tools/transmitir/Opcoes.h"
 #include "tools/transmitir/Painel.h"
+#include "engine/transmit/Ajustes_Conexao.h"
 #include "engine/transmit/Lote.h"
+#include "engine/transmit/Registro_Comunicacao.h"
 #include "engine/transmit/Mensagens.h"
 #include "engine/transmit/Verificar_Incertas.h"
 #include "engine/platform/Erro_Execucao.h"
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QSettings>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -71,7 +74,13 @@ int main(int argc, char **argv)
         return Saida_Nao_Transmitido;
     }
 
+    // The user's connection settings, as the windows use them; the command line wins.
     Ajustes_Lote a = Ajustes_Lote_Padrao();
+    const Ajustes_Conexao conexao = Ler_Ajustes_Conexao(QSettings(QStringLiteral("zeltanet"), QStringLiteral("zeltanet")));
+    a.servidor = conexao.servidor;
+    a.porta = conexao.porta;
+    a.proxy = o.proxy ? *o.proxy : conexao.proxy;
+    a.registro = std::make_shared<Registro_Comunicacao>(Registro_Comunicacao::Caminho_Padrao());
     if (!o.servidor.empty())
         a.servidor = o.servidor;
     if (o.porta != 0)
