@@ -57,8 +57,13 @@ sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho)
 {
     Recusar_Nome_Fora_Do_1252(caminho);
     sistema::Descritor fd = sistema::Abrir(caminho.c_str(), _O_RDONLY);
-    if (!fd.Aberto())
-        throw Erro_De_Arquivo(errno);
+    if (!fd.Aberto()) {
+        const int err = errno;
+        struct _stat64 st {};
+        if (Estado(caminho, st) && (st.st_mode & _S_IFMT) == _S_IFDIR) // Windows opens no folder
+            throw Erro_Execucao(Erro::Caminho_Inacessivel, QStringLiteral("Não é um arquivo comum"));
+        throw Erro_De_Arquivo(err);
+    }
     // A device (CON, NUL, COM1) or a pipe is no declaration.
     const HANDLE h = reinterpret_cast<HANDLE>(::_get_osfhandle(fd.Fd()));
     BY_HANDLE_FILE_INFORMATION info{};
