@@ -60,7 +60,8 @@ sistema::Descritor Abrir_Arquivo_Comum(const std::string &caminho)
     if (!fd.Aberto()) {
         const int err = errno;
         struct _stat64 st {};
-        if (Estado(caminho, st) && (st.st_mode & _S_IFMT) == _S_IFDIR) // Windows opens no folder
+        // Windows opens no folder, and some devices only for some programs.
+        if (Estado(caminho, st) && (st.st_mode & _S_IFMT) != _S_IFREG)
             throw Erro_Execucao(Erro::Caminho_Inacessivel, QStringLiteral("Não é um arquivo comum"));
         throw Erro_De_Arquivo(err);
     }
