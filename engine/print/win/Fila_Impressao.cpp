@@ -1,5 +1,6 @@
-// The spooler's word on a printer and on a job (Windows). Qt's Windows print engine reports a job
-// the spooler refuses itself (StartDoc or EndDoc fails, so QPainter::begin or end returns false).
+// The spooler's word on a printer and on a job (Windows). Qt's Windows print engine hands the job
+// to the spooler itself (StartDoc in QPainter::begin, EndDoc in end), so a refusal is expected to
+// come back through those calls; no later word on the job is kept here.
 #include "engine/print/Fila_Impressao.h"
 
 #include <windows.h>
