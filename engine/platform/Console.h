@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <functional>
 
+// Before the first output: makes the terminal show the program's accented text right (a Windows
+// console shows another code page unless told).
+void Preparar_Console();
 // Whether `saida` is an interactive terminal.
 bool E_Terminal(std::FILE *saida);
 // The terminal's width in columns; 0 when it is not known.

@@ -1,12 +1,12 @@
 #include "engine/platform/Texto1252.h"
 
-#include <QStringDecoder>
+#include <QString>
 
 #include <array>
 
 namespace {
 // Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned bytes, which stand for the C1 control
-// of the same value. The encoder keeps its own table: ICU writes 0x1A for an unmappable character,
+// of the same value. Both directions use this table: ICU writes 0x1A for an unmappable character,
 // and the records want '?'.
 constexpr std::array<char16_t, 32> kAlto = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -17,9 +17,16 @@ constexpr std::array<char16_t, 32> kAlto = {
 
 QString De_1252(std::string_view bytes)
 {
-    // Stateless for single-byte code pages, so one decoder per call costs no correctness.
-    QStringDecoder decodificador("windows-1252");
-    return decodificador(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    // By our table too: Qt decodes "windows-1252" only when built with ICU (the Windows build is
+    // not), and an unknown code page would give an empty text.
+    QString out;
+    out.reserve(static_cast<qsizetype>(bytes.size()));
+    for (const char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        const char16_t alto = b >= 0x80 && b < 0xA0 ? kAlto[static_cast<size_t>(b - 0x80)] : 0;
+        out.append(QChar(alto != 0 ? alto : char16_t(b)));
+    }
+    return out;
 }
 
 std::string Para_1252(const QString &texto)

@@ -101,6 +101,9 @@ private slots:
     {
         // A file replaced under its name after it was opened (and checked): the archive holds
         // the bytes of the open file, from its first byte, under the name.
+#ifdef _WIN32
+        QSKIP("Windows does not let another name replace a file the program holds open");
+#endif
         const std::string origem = Gravar("DECL.MOV", std::string(5000, 'A'));
         const sistema::Descritor aberto = Abrir_Arquivo_Comum(origem);
         char lido[10];
@@ -127,7 +130,11 @@ private slots:
         QCOMPARE(zip.Compactar(), Resultado_Zip::Sem_Origem);
         zip.Arquivo_Origem = Gravar("OK.MOV", "x");
         zip.Arquivo_Zip = Caminho("sem/pasta/falha.zip");
+#ifdef _WIN32
+        QCOMPARE(zip.Compactar(), Resultado_Zip::Falha_Abrir); // libzip's Windows side looks at the folder at once
+#else
         QCOMPARE(zip.Compactar(), Resultado_Zip::Falha_Gravar); // libzip creates the file only on close
+#endif
         QVERIFY(!Compacta_Arquivo(zip, zip.Arquivo_Origem, Caminho("sem/pasta/falha.zip")));
     }
 

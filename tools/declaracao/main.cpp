@@ -1,4 +1,5 @@
 // zelta-declaracao: makes, stamps and inspects declaration files for testing ZELTA Net.
+#include "engine/platform/Console.h"
 #include "tools/declaracao/Carimbo.h"
 #include "tools/declaracao/Conferencia.h"
 #include "tools/declaracao/Falha.h"
@@ -138,6 +139,7 @@ int Conferir_Arquivo(const QStringList &args)
 
 int main(int argc, char **argv)
 {
+    Preparar_Console();
     QCoreApplication app(argc, argv);
     // The parser's own error texts in Portuguese, when the translations are installed.
     QTranslator traducao;

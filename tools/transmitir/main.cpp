@@ -54,6 +54,7 @@ bool Gravar_Recibos(const QString &pasta, const std::vector<Resultado_Entrega> &
 
 int main(int argc, char **argv)
 {
+    Preparar_Console();
     const Opcoes_Transmitir o = Ler_Opcoes(std::vector<std::string>(argv, argv + argc));
     // Only the receipts need fonts and a paint engine; they are drawn without a screen.
     if (!o.recibos.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -7,6 +7,8 @@
 #include <thread>
 #include <unistd.h>
 
+void Preparar_Console() {} // a Linux terminal takes the locale's encoding as it is
+
 bool E_Terminal(std::FILE *saida)
 {
     return ::isatty(::fileno(saida)) != 0;

@@ -1,5 +1,5 @@
-// The system's error numbers (errno) as the program reports them: its failure numbers and
-// Portuguese descriptions.
+// The C library's error numbers (errno) as the program reports them: its failure numbers and
+// Portuguese descriptions. Names one system lacks (Windows' C library) are left out there.
 #include "engine/platform/Erro_Execucao.h"
 
 #include <cerrno>
@@ -46,9 +46,13 @@ constexpr Descricao Descricoes[] = {
     {EPROTOTYPE, "Tipo de protocolo errado para o socket"},
     {ENOPROTOOPT, "Protocolo não disponível"},
     {EPROTONOSUPPORT, "Protocolo não suportado"},
+#ifdef ESOCKTNOSUPPORT
     {ESOCKTNOSUPPORT, "Tipo de socket não suportado"},
+#endif
     {EOPNOTSUPP, "Operação não suportada"},
+#ifdef EPFNOSUPPORT
     {EPFNOSUPPORT, "Família de protocolos não suportada"},
+#endif
     {EAFNOSUPPORT, "Família de endereços não suportada pelo protocolo"},
     {EADDRINUSE, "Endereço já em uso"},
     {EADDRNOTAVAIL, "Não foi possível atribuir o endereço pedido"},
@@ -60,15 +64,23 @@ constexpr Descricao Descricoes[] = {
     {ENOBUFS, "Não há espaço de buffer disponível"},
     {EISCONN, "O socket já está conectado"},
     {ENOTCONN, "O socket não está conectado"},
+#ifdef ESHUTDOWN
     {ESHUTDOWN, "Não é possível enviar após o fechamento da conexão"},
+#endif
     {ETIMEDOUT, "Tempo esgotado para a conexão"},
     {ECONNREFUSED, "Conexão recusada"},
+#ifdef EHOSTDOWN
     {EHOSTDOWN, "A máquina não está ativa"},
+#endif
     {EHOSTUNREACH, "Não há rota para a máquina"},
     {EALREADY, "A operação já está em andamento"},
     {EINPROGRESS, "A operação está em andamento"},
+#ifdef ESTALE
     {ESTALE, "Identificador de arquivo desatualizado"},
+#endif
+#ifdef EDQUOT
     {EDQUOT, "Cota de disco excedida"},
+#endif
 };
 } // namespace
 
@@ -90,7 +102,10 @@ Erro_Execucao Erro_De_Arquivo(int err)
     case EPERM:
     case EROFS: numero = Erro::Permissao_Negada; break;
     case ENOSPC:
-    case EDQUOT: numero = Erro::Disco_Cheio; break;
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        numero = Erro::Disco_Cheio; break;
     case EISDIR: numero = Erro::Caminho_Inacessivel; break;
     case EINVAL:
     case ENAMETOOLONG: numero = Erro::Argumento_Invalido; break;

@@ -1,0 +1,18 @@
+# CMake toolchain of the Windows build (scripts/windows): Debian 12 MinGW-w64, posix threads, x86_64.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
+set(CMAKE_AR           /usr/bin/${TOOLCHAIN_PREFIX}-ar CACHE FILEPATH "ar")
+set(CMAKE_RANLIB       /usr/bin/${TOOLCHAIN_PREFIX}-ranlib CACHE FILEPATH "ranlib")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MINGW_EXTRA_ROOTS)
+# search target libs/headers only in the mingw sysroot (+ any extra prefix given in CMAKE_PREFIX_PATH)
+set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX} ${MINGW_EXTRA_ROOTS})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# ctest runs the Windows test programs through Wine (Debian installs wine64 off the PATH).
+set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
