@@ -18,7 +18,7 @@ constexpr int Espera_Razao_ms = 30000;
 
 enum class Resultado_Razao {
     Sem_Resultado, // only read back: the program stopped before writing one
-    Aceita,        // a receipt was issued (codigo, data_servidor)
+    Aceita,        // the server gave a receipt (codigo, data_servidor)
     Ja_Entregue,   // the server had it before (codigo)
     Recusada,      // a numbered message ended it before any receipt (mensagem)
     Falhou,        // it ended before its last block went (detalhe)

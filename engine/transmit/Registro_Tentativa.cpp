@@ -4,6 +4,7 @@
 #include "engine/receipt/Registro_Recibo.h"
 
 #include <QCryptographicHash>
+#include <QDebug>
 #include <QFile>
 #include <QFileInfo>
 
@@ -58,7 +59,7 @@ void Registro_Tentativa::Inicio(const std::string &nome, const std::string &cami
         id_ = livro_->Registrar_Tentativa(t);
     } catch (const Erro_Execucao &e) {
         livro_.reset();
-        falha = e.descricao;
+        Falha_Livro(e.descricao);
     }
 }
 
@@ -70,7 +71,7 @@ void Registro_Tentativa::Ultimo_Bloco()
     try {
         livro_->Marcar_Ultimo_Bloco(id_);
     } catch (const Erro_Execucao &e) {
-        falha = e.descricao;
+        Falha_Livro(e.descricao);
     }
 }
 
@@ -111,6 +112,11 @@ void Registro_Tentativa::Falhou(const QString &texto)
     Fim(std::move(r));
 }
 
+void Registro_Tentativa::Falha_Livro(const QString &descricao)
+{
+    qWarning("%s", qUtf8Printable(descricao));
+}
+
 void Registro_Tentativa::Fim(Tentativa_Razao r)
 {
     if (encerrada_)
@@ -122,7 +128,7 @@ void Registro_Tentativa::Fim(Tentativa_Razao r)
     try {
         livro_->Registrar_Resultado(id_, r);
     } catch (const Erro_Execucao &e) {
-        falha = e.descricao;
+        Falha_Livro(e.descricao);
     }
     livro_.reset();
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The transmit command's entries in the ledger of deliveries: the attempt before its first block,
 // the mark before its last block, the outcome at the end (the first one given counts). The
-// ledger never stops a delivery: when it cannot be written the delivery goes on, and `falha`
-// says why for whoever reports it.
+// ledger never stops a delivery: when it cannot be written the delivery goes on, and the reason
+// goes to the program's warning output (the terminal of the tool, the log of the window).
 #include "engine/ledger/Razao_Entregas.h"
 #include "engine/platform/Descritor.h"
 
@@ -29,10 +29,9 @@ public:
     // A run-time failure ended it: uncertain after the last block, failed before it.
     void Falhou(const QString &texto);
 
-    QString falha;
-
 private:
     void Fim(Tentativa_Razao r);
+    void Falha_Livro(const QString &descricao);
 
     std::string razao_;
     std::unique_ptr<Razao_Entregas> livro_;
