@@ -142,12 +142,13 @@ Razao_Entregas::Razao_Entregas(const std::string &arquivo) : arquivo_(arquivo)
         throw Erro_Execucao(Erro::Erro_Entrada_Saida, QStringLiteral("Registro de entregas: ") + motivo);
     }
     sqlite3_busy_timeout(db_, Espera_Razao_ms);
-    // WAL: readers never wait for the writer, and a killed writer's transaction is rolled back on
-    // the next open. FULL: an attempt is on disk before its first block goes.
-    Executar("PRAGMA journal_mode = WAL");
-    Executar("PRAGMA synchronous = FULL");
-    Executar("BEGIN IMMEDIATE");
+    // A constructor that throws runs no destructor: every failure from here on closes the handle.
     try {
+        // WAL: readers never wait for the writer, and a killed writer's transaction is rolled
+        // back on the next open. FULL: an attempt is on disk before its first block goes.
+        Executar("PRAGMA journal_mode = WAL");
+        Executar("PRAGMA synchronous = FULL");
+        Executar("BEGIN IMMEDIATE");
         Executar(Esquema);
         Executar("COMMIT");
     } catch (...) {
