@@ -6,7 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
 #include <sqlite3.h>
+#include <thread>
 
 namespace {
 
@@ -142,20 +144,31 @@ Razao_Entregas::Razao_Entregas(const std::string &arquivo) : arquivo_(arquivo)
         throw Erro_Execucao(Erro::Erro_Entrada_Saida, QStringLiteral("Registro de entregas: ") + motivo);
     }
     sqlite3_busy_timeout(db_, Espera_Razao_ms);
-    // A constructor that throws runs no destructor: every failure from here on closes the handle.
-    try {
-        // WAL: readers never wait for the writer, and a killed writer's transaction is rolled
-        // back on the next open. FULL: an attempt is on disk before its first block goes.
-        Executar("PRAGMA journal_mode = WAL");
-        Executar("PRAGMA synchronous = FULL");
-        Executar("BEGIN IMMEDIATE");
-        Executar(Esquema);
-        Executar("COMMIT");
-    } catch (...) {
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-        sqlite3_close(db_);
-        db_ = nullptr;
-        throw;
+    // Setting up a file that another program is creating at the same moment can answer "locked"
+    // at once, without waiting through the busy timeout: it is tried again within that time.
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::milliseconds(Espera_Razao_ms);
+    for (;;) {
+        try {
+            // WAL: readers never wait for the writer, and a killed writer's transaction is rolled
+            // back on the next open. FULL: an attempt is on disk before its first block goes.
+            Executar("PRAGMA journal_mode = WAL");
+            Executar("PRAGMA synchronous = FULL");
+            Executar("BEGIN IMMEDIATE");
+            Executar(Esquema);
+            Executar("COMMIT");
+            return;
+        } catch (...) {
+            const int codigo = sqlite3_errcode(db_) & 0xff;
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            if ((codigo == SQLITE_BUSY || codigo == SQLITE_LOCKED) && std::chrono::steady_clock::now() < limite) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                continue;
+            }
+            // A constructor that throws runs no destructor: the handle is closed here.
+            sqlite3_close(db_);
+            db_ = nullptr;
+            throw;
+        }
     }
 }
 

@@ -13,9 +13,11 @@
 #include <functional>
 #include <map>
 #include <sqlite3.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 Tentativa_Razao Tentativa(const std::string &sha, const std::string &empresa = "EMPRESA")
@@ -197,6 +199,33 @@ private slots:
         QCOMPARE(por_empresa, (std::map<std::string, int>{
                                   {"EMPRESA A", n}, {"EMPRESA B", n}, {"EMPRESA C", n}, {"EMPRESA D", n}}));
         QCOMPARE(Integridade(Arquivo()), QString("ok"));
+    }
+
+    // Several programs opening the ledger for the first time at the same moment (a batch's first
+    // deliveries): each sets it up or waits for the other, none loses its attempt.
+    void primeira_abertura_por_varios_ao_mesmo_tempo()
+    {
+        constexpr int escritores = 6;
+        for (int rodada = 0; rodada < 10; ++rodada) {
+            init();
+            // The children start together: each waits for the end of a pipe the parent closes.
+            int largada[2];
+            QCOMPARE(::pipe(largada), 0);
+            std::vector<pid_t> filhos;
+            for (int i = 0; i < escritores; ++i)
+                filhos.push_back(Filho([&, i] {
+                    ::close(largada[1]);
+                    char c;
+                    if (::read(largada[0], &c, 1) < 0)
+                        throw std::runtime_error("largada");
+                    Escrever_Entregas(Arquivo(), 1, "P" + std::to_string(i));
+                }));
+            ::close(largada[0]);
+            ::close(largada[1]);
+            for (pid_t f : filhos)
+                QCOMPARE(Esperar_Filho(f, 60000), 0);
+            QCOMPARE(Razao_Entregas(Arquivo()).Todas().size(), size_t(escritores));
+        }
     }
 
     // A writer killed at any moment leaves a ledger that opens, passes SQLite's integrity check
