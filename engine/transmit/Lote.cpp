@@ -1,4 +1,5 @@
 #include "engine/transmit/Lote.h"
+#include "engine/transmit/Mensagens.h"
 
 #include "engine/history/Historico.h"
 #include "engine/platform/Arquivos.h"
@@ -207,11 +208,6 @@ QString Numero_Mensagem(const QString &mensagem)
 {
     static const QRegularExpression numerada(QStringLiteral("^(\\d\\d) - "));
     return numerada.match(mensagem).captured(1);
-}
-
-QString Em_Uma_Linha(const QString &mensagem)
-{
-    return QString(mensagem).replace(QChar(13), QChar(' '));
 }
 
 // A delivery that did not go: the server's or the checks' refusal, the user's stop, or a failure

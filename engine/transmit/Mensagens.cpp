@@ -68,3 +68,8 @@ QString Historico_Nao_Gravado(const QString &descricao)
                           "agora: ele não aparecerá na reimpressão.");
 }
 } // namespace Mensagem
+
+QString Em_Uma_Linha(const QString &mensagem)
+{
+    return QString(mensagem).replace(QChar(13), QChar(' '));
+}

@@ -24,3 +24,6 @@ QString Competencia_Recusada_18(std::string_view mes, std::string_view ano, std:
 // The receipt was accepted by the server but could not be written to the history file.
 QString Historico_Nao_Gravado(const QString &descricao);
 } // namespace Mensagem
+
+// A message's text on one line, for a table cell or a terminal: each line break a blank.
+QString Em_Uma_Linha(const QString &mensagem);

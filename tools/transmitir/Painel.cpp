@@ -6,17 +6,11 @@
 #include "engine/intake/Resumo_Declaracao.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Texto1252.h"
+#include "engine/transmit/Mensagens.h"
 
 #include <algorithm>
 
 namespace {
-// Message texts break lines with a carriage return; printed, they stay on one line.
-QString Uma_Linha(QString texto)
-{
-    texto.replace(QChar(13), QChar(' '));
-    return texto;
-}
-
 // A field of the declaration as the table shows it: control bytes (a NUL included) as blanks.
 QString Aparado(const std::string &bytes1252)
 {
@@ -128,7 +122,7 @@ void Painel::Evento(const Evento_Entrega &e)
             Linha(prefixo + QStringLiteral("aguardando resposta do servidor"));
         break;
     case Evento_Entrega::Mensagem: {
-        QString texto = prefixo + Uma_Linha(e.texto);
+        QString texto = prefixo + Em_Uma_Linha(e.texto);
         if (e.resposta != Resposta::Ok)
             texto += e.resposta == Resposta::Sim ? QStringLiteral(" [Sim]") : QStringLiteral(" [Não]");
         Linha(texto);
