@@ -42,6 +42,8 @@ bool Imprimir_Documento(const std::string &registro)
     }
     if (!impressora.isValid())
         return false;
+    if (fila)
+        Comecar_Envio();
     QPainter pintor;
     if (!pintor.begin(&impressora))
         return false;

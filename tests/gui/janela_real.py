@@ -180,10 +180,19 @@ class Tela:
         return [tuple(px[i:i + 3]) for i in range(0, len(px) - 2, 3)]
 
     def tem_foco(self, x, y, largura, altura):
-        """Whether the control drawn in this screen rectangle shows the focus frame: the style
-        draws it in the highlight blue, which nothing else on a button uses."""
-        azuis = sum(1 for r, _g, b in self.pixels(x, y, largura, altura) if b > 150 and b - r > 80)
-        return azuis >= 10
+        """Whether the control drawn in this screen rectangle shows the focus frame: Fusion draws
+        it in the highlight blue, which nothing else on a button uses; the Windows style (under
+        Wine) as a dotted dark line, which no letter makes: a row where dark and light pixels
+        alternate for a long stretch."""
+        px = self.pixels(x, y, largura, altura)
+        if sum(1 for r, _g, b in px if b > 150 and b - r > 80) >= 10:
+            return True
+        escuro = [max(p) < 90 for p in px]
+        for linha in range(altura):
+            e = escuro[linha * largura:(linha + 1) * largura]
+            if sum(1 for i in range(len(e) - 2) if e[i] and not e[i + 1] and e[i + 2]) >= 15:
+                return True
+        return False
 
     def fracao(self, x, y, largura, altura, condicao):
         """The share of the rectangle's pixels for which `condicao((r, g, b))` holds."""

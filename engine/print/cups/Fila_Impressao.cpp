@@ -24,6 +24,11 @@ bool Fila_Aceita_Trabalhos(const QString &nome, QString *motivo)
     return sim;
 }
 
+void Comecar_Envio()
+{
+    // The print library's status of its last call is the job's outcome: nothing to reset.
+}
+
 bool Ultimo_Envio_Recusado(QString *motivo)
 {
     if (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE)

@@ -1,14 +1,35 @@
 // The spooler's word on a printer and on a job (Windows). Qt's Windows print engine hands the job
-// to the spooler itself (StartDoc in QPainter::begin, EndDoc in end), so a refusal is expected to
-// come back through those calls; no later word on the job is kept here.
+// to the spooler itself: a refused StartDoc fails QPainter::begin(), but a refused EndPage or
+// EndDoc (the spooler or the print system behind it not taking the job) only shows as a warning,
+// "QWin32PrintEngine::end: EndDoc failed (...)", while end() reports success. Those messages are
+// watched for the thread that submits.
 #include "engine/print/Fila_Impressao.h"
 
 #include <windows.h>
 #include <winspool.h>
 
+#include <QtGlobal>
+
+#include <mutex>
 #include <vector>
 
 namespace {
+QtMessageHandler Anterior = nullptr;
+thread_local bool Recusado = false;
+thread_local QString Motivo_Recusa;
+
+void Observar(QtMsgType tipo, const QMessageLogContext &contexto, const QString &texto)
+{
+    // qErrnoWarning, which the engine uses, logs as critical.
+    if ((tipo == QtWarningMsg || tipo == QtCriticalMsg) && texto.startsWith(QLatin1String("QWin32PrintEngine::"))
+        && texto.contains(QLatin1String(" failed")) && !Recusado) {
+        Recusado = true;
+        Motivo_Recusa = texto;
+    }
+    if (Anterior)
+        Anterior(tipo, contexto, texto);
+}
+
 QString Texto_Do_Sistema(DWORD codigo)
 {
     wchar_t *texto = nullptr;
@@ -45,7 +66,17 @@ bool Fila_Aceita_Trabalhos(const QString &nome, QString *motivo)
     return sim;
 }
 
-bool Ultimo_Envio_Recusado(QString *)
+void Comecar_Envio()
 {
-    return false;
+    static std::once_flag instalado;
+    std::call_once(instalado, [] { Anterior = qInstallMessageHandler(Observar); });
+    Recusado = false;
+    Motivo_Recusa.clear();
+}
+
+bool Ultimo_Envio_Recusado(QString *motivo)
+{
+    if (Recusado && motivo)
+        *motivo = Motivo_Recusa;
+    return Recusado;
 }
