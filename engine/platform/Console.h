@@ -7,7 +7,7 @@
 // Before the first output: makes the terminal show the program's accented text right (a Windows
 // console shows another code page unless told).
 void Preparar_Console();
-// Whether `saida` is an interactive terminal.
+// Whether `saida` is an interactive terminal that obeys the cursor moves of the progress display.
 bool E_Terminal(std::FILE *saida);
 // The terminal's width in columns; 0 when it is not known.
 int Largura_Terminal(std::FILE *saida);

@@ -31,9 +31,11 @@ BOOL WINAPI Ao_Interromper(DWORD evento)
 
 bool E_Terminal(std::FILE *saida)
 {
-    // _isatty is true for NUL as well; a console is what has a console mode.
+    // _isatty is true for NUL as well; a console is what has a console mode. A console that does
+    // not take the cursor moves (older Windows) would print them as text: it gets plain lines,
+    // as a file does.
     DWORD modo = 0;
-    return ::GetConsoleMode(Handle_De(saida), &modo) != 0;
+    return ::GetConsoleMode(Handle_De(saida), &modo) != 0 && (modo & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
 }
 
 int Largura_Terminal(std::FILE *saida)
@@ -56,4 +58,12 @@ void Preparar_Console()
     // (850) unless told otherwise, which garbles every accent.
     ::SetConsoleOutputCP(::GetACP());
     ::SetConsoleCP(::GetACP());
+    // The progress display moves the cursor with escape sequences, which a console only obeys
+    // when told to.
+    for (std::FILE *saida : {stdout, stderr}) {
+        DWORD modo = 0;
+        const HANDLE h = Handle_De(saida);
+        if (::GetConsoleMode(h, &modo))
+            ::SetConsoleMode(h, modo | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
 }
