@@ -1,6 +1,9 @@
 #pragma once
 // The local reception server on a loopback ephemeral port, with its data in a folder of its own
-// that lives as long as the server.
+// that lives as long as the server. On Windows it is the Linux server, run outside the test.
+#ifdef _WIN32
+#include "tests/windows/Servidor_Linux.h"
+#else
 #include "tests/tools/Cliente_Teste.h"
 
 #include <QTemporaryDir>
@@ -24,3 +27,4 @@ private:
 public:
     const uint16_t porta;
 };
+#endif
