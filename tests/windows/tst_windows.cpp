@@ -1,6 +1,6 @@
 // What only Windows has: files kept byte for byte (no text mode), names in UTF-16 and those the
 // record's code page cannot hold, devices and folders refused, the history's lock between two
-// writers, the drive letters, and the failure numbers Winsock gives.
+// writers, the folders of ended batches, the drive letters, and the failure numbers Winsock gives.
 #include "engine/platform/Arquivos.h"
 #include "engine/platform/Erro_Execucao.h"
 #include "engine/platform/Socketout.h"
@@ -12,6 +12,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <chrono>
@@ -178,6 +179,33 @@ private slots:
         segundo.Anexar("dois\r\n");
         segundo.Fechar();
         QCOMPARE(Conteudo(pasta_.filePath("trava.ret")), QByteArray("um\r\ndois\r\n"));
+    }
+
+    // A killed batch leaves its folder of archives: the next one removes the folders of ended
+    // processes, and nothing else (a running one's folder, a name of another shape, others' files).
+    void pastas_de_lotes_de_processos_terminados()
+    {
+        QProcess terminado;
+        terminado.start("cmd.exe", {"/c", "exit"});
+        QVERIFY(terminado.waitForStarted(30000));
+        const qint64 morto = terminado.processId();
+        QVERIFY(terminado.waitForFinished(30000));
+        const QDir t(pasta_.filePath("temporaria"));
+        const QString abandonada = QString("zelta-lote-%1-abc123").arg(morto);
+        const QString viva = QString("zelta-lote-%1-def456").arg(Processo_Atual());
+        for (const QString &p : {abandonada, viva, QString("zelta-lote-x-ghi789"), QString("alheia")})
+            QVERIFY(t.mkpath(p));
+        for (const QString &arquivo : {abandonada + "/Arqzip-0.zip", QString("alheia/arquivo")}) {
+            QFile f(t.filePath(arquivo));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("PK") == 2);
+        }
+        Limpar_Pastas_Abandonadas(Bytes(t.path()), "zelta-lote-");
+        QStringList restantes = t.entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+        restantes.sort();
+        QStringList esperadas{"alheia", "zelta-lote-x-ghi789", viva};
+        esperadas.sort();
+        QCOMPARE(restantes, esperadas);
+        QVERIFY(QFile::exists(t.filePath("alheia/arquivo")));
     }
 
     void unidades_sao_as_letras_do_windows()
