@@ -14,13 +14,13 @@
 #include "engine/transmit/Registro_Comunicacao.h"
 #include "engine/transmit/Teste_Conexao.h"
 #include "tests/common/Declaracao_Teste.h"
+#include "tests/common/Ouvinte_Mudo.h"
 
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
-#include <poll.h>
 
 namespace {
 constexpr const char *Senha = "s3gredo-da-sessao";
@@ -35,57 +35,6 @@ Proxy Via(Proxy::Tipo tipo, uint16_t porta, const std::string &usuario = {}, con
     p.senha = senha;
     return p;
 }
-
-// A listener that counts the bytes a client sends before closing: a connection test must send none.
-class Ouvinte_Mudo {
-public:
-    uint16_t porta = 0;
-    std::atomic<int> conexoes{0};
-    std::atomic<long> bytes{0};
-
-    Ouvinte_Mudo()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t tam = sizeof a;
-        ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(fd_, 8);
-        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &tam);
-        porta = ntohs(a.sin_port);
-        fio_ = std::thread([this] { Servir(); });
-    }
-    ~Ouvinte_Mudo()
-    {
-        parar_ = true;
-        fio_.join();
-        ::close(fd_);
-    }
-
-private:
-    void Servir()
-    {
-        // Bounded: ends when told to, at most 60 s after it started.
-        const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!parar_ && std::chrono::steady_clock::now() < limite) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            const int c = ::accept(fd_, nullptr, nullptr);
-            if (c < 0)
-                continue;
-            ++conexoes;
-            char b[512];
-            for (ssize_t n; (n = ::recv(c, b, sizeof b, 0)) > 0;)
-                bytes += n;
-            ::close(c);
-        }
-    }
-    int fd_;
-    std::atomic<bool> parar_{false};
-    std::thread fio_;
-};
 } // namespace
 
 class TstProxy : public QObject {
