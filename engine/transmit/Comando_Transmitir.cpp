@@ -279,6 +279,7 @@ void Comando_Transmitir::Estado_Recibo()
 
 void Comando_Transmitir::Falha(int numero, const QString &descricao)
 {
+    falha_ = numero;
     const Aviso aviso = Aviso_Para_Falha(numero, descricao);
     tentativa_.Falhou(aviso.numero, aviso.texto);
     janela_.Avisar(aviso);

@@ -183,6 +183,7 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     Comando_Transmitir comando(janela, *relogio, t);
     comando.cmdTransmitir_Click(Escolha(r.arquivo));
     r.declaracao = comando.Declaracao();
+    r.falha = comando.Numero_Falha();
     if (comando.Incerta())
         r.situacao = Situacao_Entrega::Incerta;
     if (r.situacao == Situacao_Entrega::Ja_Entregue) {

@@ -36,6 +36,7 @@ struct Resultado_Entrega {
     Dados_Declaracao declaracao;     // what the checks read: company, competence
     QString mensagem;                // the last numbered message or failure text
     int numero_mensagem = 0;         // that message's number; 0 for a failure's own words
+    int falha = 0;                   // the run-time failure that ended it (`Erro_Execucao`), 0 for none
     // Why the receipt record of an accepted or already delivered file could not be appended to
     // the history; empty when it was, or when none was due.
     QString historico_nao_gravado;

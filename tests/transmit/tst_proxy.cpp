@@ -107,9 +107,10 @@ private slots:
     void o_escriturario_sabe_o_que_o_proxy_recusou()
     {
         Servidor_Local s;
-        Proxy_Local socks, socks_com_usuario, http_outra_porta;
+        Proxy_Local socks, socks_com_usuario, http_com_usuario, http_outra_porta;
         Proxy_Local::Socks5(socks);
         Proxy_Local::Socks5(socks_com_usuario, "contador", Senha);
+        Proxy_Local::Http(http_com_usuario, s.porta, "contador", Senha);
         Proxy_Local::Http(http_outra_porta, 443);
         const QChar cr(13);
 
@@ -119,7 +120,14 @@ private slots:
         r = Entregar(s.porta, Via(Proxy::Tipo::Socks5, socks_com_usuario.porta));
         QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + "o proxy exige usuário e senha");
 
+        r = Entregar(s.porta, Via(Proxy::Tipo::Http, http_com_usuario.porta, "contador", "errada"));
+        QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + "o proxy recusou o usuário ou a senha");
+        QCOMPARE(r.falha, Erro_Proxy::Autenticacao_Recusada);
+        r = Entregar(s.porta, Via(Proxy::Tipo::Http, http_com_usuario.porta));
+        QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + "o proxy exige usuário e senha");
+
         r = Entregar(s.porta, Via(Proxy::Tipo::Http, http_outra_porta.porta));
+        QCOMPARE(r.falha, Erro_Proxy::Porta_Bloqueada);
         QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + QStringLiteral("a porta %1 está bloqueada pelo proxy").arg(s.porta));
 
         // Proxy down: nobody on its port.
