@@ -22,9 +22,11 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 namespace {
 // A validated declaration of this employer and month; what the checks read from it.
@@ -136,6 +138,40 @@ private slots:
         // January: nobody was known yet.
         j.Definir_Competencia(1, 2024);
         QCOMPARE(j.grdEntregas->rowCount(), 0);
+    }
+
+    // Opening the window and choosing a month read on a worker thread: "Lendo..." and an empty
+    // table at once, the month when the reading ends; a month chosen while another is read wins,
+    // and closing the window during a reading ends it.
+    void mes_lido_fora_da_linha_da_janela()
+    {
+        auto j = std::make_unique<frmEntregas>(); // on March, the uncertain delivery's month
+        QSignalSpy lido(j.get(), &frmEntregas::Leitura_Concluida);
+        QCOMPARE(j->lblSituacao->text(), QString("Lendo..."));
+        QCOMPARE(j->grdEntregas->rowCount(), 0);
+        QVERIFY(lido.wait(10000));
+        QCOMPARE(j->Competencia(), QString("03/2024"));
+        QCOMPARE(Empresas(*j).size(), 5);
+        QVERIFY(j->lblSituacao->text().startsWith("5 empregador(es)"));
+
+        j->cmbMes->setCurrentIndex(3);
+        emit j->cmbMes->activated(3);
+        QCOMPARE(j->lblSituacao->text(), QString("Lendo..."));
+        QCOMPARE(j->grdEntregas->rowCount(), 0);
+        j->cmbMes->setCurrentIndex(0);
+        emit j->cmbMes->activated(0);
+        QVERIFY(lido.wait(10000));
+        QTest::qWait(100); // room for a late April table, which must not come
+        QCOMPARE(lido.count(), 2);
+        QCOMPARE(j->Competencia(), QString("01/2024"));
+        QVERIFY2(j->lblSituacao->text().startsWith("0 empregador(es)"), qPrintable(j->lblSituacao->text()));
+
+        j->spnAno->setValue(2024);
+        j->cmbMes->setCurrentIndex(3);
+        emit j->cmbMes->activated(3);
+        QVERIFY(j->Lendo());
+        j.reset();
+        QTest::qWait(100); // the dropped reading's delivery finds no window
     }
 
     // The CSV as a spreadsheet would read it: BOM, ";" between fields, quotes around a field
