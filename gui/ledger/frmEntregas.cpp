@@ -5,6 +5,7 @@
 #include "engine/receipt/Registro_Recibo.h"
 #include "gui/cis/CIS_000.h"
 #include "gui/history/frmReimpressao.h"
+#include "gui/intake/Conexao_Usuario.h"
 #include "gui/ledger/Tabela_Mes.h"
 
 #include <QComboBox>
@@ -43,7 +44,7 @@ QString Sem_Acentos(const QString &s)
 } // namespace
 
 frmEntregas::frmEntregas(QWidget *pai, std::string historico, std::string pasta)
-    : QDialog(pai), Ajustes_(Ajustes_Lote_Padrao()), historico_(std::move(historico)),
+    : QDialog(pai), Ajustes_(Lote_Do_Usuario()), historico_(std::move(historico)),
       pasta_(std::move(pasta))
 {
     Ajustes_.historico = historico_;
@@ -320,6 +321,8 @@ void frmEntregas::Verificar(const std::string &so_o_arquivo)
         Caixa_Mensagem(QStringLiteral("Nenhuma entrega incerta."), Icone::Informacao, Botoes::Ok);
         return;
     }
+    if (!Pedir_Senha_Se_Preciso(this, Ajustes_.proxy))
+        return;
     for (QPushButton *b : {cmdVerificar, cmdFechar})
         b->setEnabled(false);
     lblSituacao->setText(QStringLiteral("Verificando %1 entrega(s) incerta(s)...").arg(incertas.size()));
@@ -344,9 +347,11 @@ void frmEntregas::Concluir_Verificacao(std::vector<Incerta_Verificada> v, QStrin
     for (QPushButton *b : {cmdVerificar, cmdFechar})
         b->setEnabled(true);
     QString texto = falha;
-    for (const Incerta_Verificada &i : v)
+    for (const Incerta_Verificada &i : v) {
+        Esquecer_Senha_Recusada(i.resultado.falha, Ajustes_.proxy);
         texto += (texto.isEmpty() ? QString() : QString(QChar(13))) + De_1252(i.tentativa.arquivo)
                  + QStringLiteral(": ") + Texto_Resultado(i.resultado);
+    }
     Carregar_Em_Segundo_Plano();
     Caixa_Mensagem(texto, Icone::Informacao, Botoes::Ok);
     // Told once the month is read again, which may have happened while the box was open.

@@ -60,7 +60,7 @@ public:
     QTableWidget *grdEntregas;
     QLabel *lblSituacao;
     QPushButton *cmdVerificar, *cmdCsv, *cmdImprimir, *cmdPdf, *cmdFechar;
-    Ajustes_Lote Ajustes_; // where Verificar sends (the program's server by default)
+    Ajustes_Lote Ajustes_; // where and how Verificar sends: the user's connection settings
 
 signals:
     void Verificacao_Concluida(); // the results told and the month read again

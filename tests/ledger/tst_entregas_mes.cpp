@@ -2,15 +2,19 @@
 // with an uncertain and a refused attempt, validated and unvalidated declaration files. Its
 // states, filters and search, the CSV read back, the PDF, the main window's notice, and an
 // uncertain delivery settled from the window against the local reception server.
+#include "tests/transmit/Proxies_Locais.h"
 #include "tests/transmit/Relogio_Rapido.h"
 #include "tests/transmit/Servidor_Local.h"
 
 #include "engine/history/Historico.h"
 #include "engine/intake/Verificacao.h"
 #include "engine/ledger/Razao_Entregas.h"
+#include "engine/platform/Ao_Sair.h"
 #include "engine/receipt/Registro_Recibo.h"
+#include "engine/transmit/Registro_Comunicacao.h"
 #include "engine/transmit/Registro_Tentativa.h"
 #include "gui/app/Aviso_Incertas.h"
+#include "gui/intake/Conexao_Usuario.h"
 #include "gui/ledger/Tabela_Mes.h"
 #include "gui/ledger/frmEntregas.h"
 #include "tests/common/Declaracao_Teste.h"
@@ -21,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -236,6 +241,34 @@ private slots:
         aviso.Atualizar();
         QCOMPARE(aviso.Quantas(), 0);
         QVERIFY(aviso.isHidden());
+    }
+
+    // Verificar sends where the user's connection settings say, through the proxy set there, as
+    // the other windows do.
+    void verificar_pela_conexao_do_usuario()
+    {
+        RoteiroMensagens roteiro;
+        Servidor_Local s;
+        Proxy_Local socks;
+        Proxy_Local::Socks5(socks);
+        Ajustes_Conexao c;
+        c.servidor = "127.0.0.1";
+        c.porta = s.porta;
+        c.proxy.tipo = Proxy::Tipo::Socks5;
+        c.proxy.host = "127.0.0.1";
+        c.proxy.porta = socks.porta;
+        Gravar_Conexao_Do_Usuario(c);
+        const Ao_Sair esquecer([] { Ajustes_Do_Usuario()->clear(); });
+
+        frmEntregas j;
+        j.Ajustes_.novo_relogio = [](Socketout &k) { return std::make_unique<Relogio_Rapido>(&k); };
+        QSignalSpy fim(&j, &frmEntregas::Verificacao_Concluida);
+        j.Verificar();
+        QVERIFY(fim.wait(60000));
+        QCOMPARE(roteiro.textos().size(), 1);
+        QVERIFY2(roteiro.textos()[0].startsWith("C.MOV: Aceito, código "), qPrintable(roteiro.textos()[0]));
+        const QString log = Registro_Do_Usuario()->Ler();
+        QVERIFY2(log.contains(QStringLiteral("(SOCKS5 127.0.0.1:%1").arg(socks.porta)), qPrintable(log));
     }
 };
 
