@@ -42,13 +42,12 @@ void Guardar_Senha_Sessao(const std::string &senha)
     Senha_Sessao() = senha;
 }
 
-bool Esquecer_Senha_Recusada(int falha, Proxy &proxy)
+void Esquecer_Senha_Recusada(int falha, Proxy &proxy)
 {
     if (falha != Erro_Proxy::Autenticacao_Recusada)
-        return false;
+        return;
     Guardar_Senha_Sessao({});
     proxy.senha.clear();
-    return true;
 }
 
 Ajustes_Transmissao Transmissao_Do_Usuario()

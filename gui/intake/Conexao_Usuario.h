@@ -19,8 +19,8 @@ void Gravar_Conexao_Do_Usuario(const Ajustes_Conexao &conexao);
 void Guardar_Senha_Sessao(const std::string &senha);
 // After a delivery that ended with run-time failure `falha`: when the proxy refused the user or
 // password, the session's password is forgotten (and `proxy`'s, a window's copy), so the next
-// delivery asks for it again instead of failing the same way. True when it was forgotten.
-bool Esquecer_Senha_Recusada(int falha, Proxy &proxy);
+// delivery asks for it again instead of failing the same way.
+void Esquecer_Senha_Recusada(int falha, Proxy &proxy);
 
 // Host and port of the settings over the program's defaults.
 Ajustes_Transmissao Transmissao_Do_Usuario();
