@@ -195,6 +195,7 @@ void Socket_Via_Proxy::Negociar_Http()
         return;
     const QString servidor = Endereco(Host_Remoto, Porta_Remota);
     switch (estado) {
+    case 401: // what some proxies (tinyproxy) answer a CONNECT whose credentials they refuse
     case 407:
         Falha(Erro_Proxy::Autenticacao_Recusada, proxy_.usuario.empty() ? QStringLiteral("o proxy exige usuário e senha")
                                                                          : QStringLiteral("o proxy recusou o usuário ou a senha"));

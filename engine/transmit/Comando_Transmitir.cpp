@@ -90,7 +90,7 @@ void Comando_Transmitir::cmdTransmitir_Click(const std::optional<Arquivo_Escolhi
 bool Comando_Transmitir::Verificar(const std::optional<Arquivo_Escolhido> &arquivo)
 {
     if (!arquivo) {
-        janela_.Avisar(Mensagem_01, Icone::Exclamacao);
+        janela_.Avisar({Mensagem_01, Icone::Exclamacao, 1});
         janela_.Foco_Lista_Arquivos();
         return false;
     }
@@ -103,7 +103,10 @@ bool Comando_Transmitir::Verificar(const std::optional<Arquivo_Escolhido> &arqui
     const Resultado_Verificacao r = Verificar_Declaracao(declaracao_aberta_, declaracao_);
     if (r == Resultado_Verificacao::Aceito)
         return true;
-    janela_.Avisar(r == Resultado_Verificacao::Nao_Validado ? Mensagem_15 : Mensagem_16, Icone::Exclamacao);
+    if (r == Resultado_Verificacao::Nao_Validado)
+        janela_.Avisar({Mensagem_15, Icone::Exclamacao, 15});
+    else
+        janela_.Avisar({Mensagem_16, Icone::Exclamacao, 16});
     janela_.Foco_Lista_Arquivos();
     return false;
 }
@@ -113,7 +116,7 @@ bool Comando_Transmitir::Compactar_E_Dimensionar()
 {
     Apagar_Ignorando_Falhas(ajustes_.arquivo_zip);
     if (!Compacta_Arquivo(janela_.Compactador(), caminho_, ajustes_.arquivo_zip, &declaracao_aberta_)) {
-        janela_.Avisar(Mensagem::Erro_Compactacao, Icone::Informacao);
+        janela_.Avisar({Mensagem::Erro_Compactacao, Icone::Informacao, 0});
         janela_.Ponteiro_Espera(false);
         janela_.Fechar();
         janela_.Processar_Eventos();
@@ -216,8 +219,8 @@ void Comando_Transmitir::Julgar(const std::string &resposta)
     if (j.veredito == Veredito::Segue)
         return;
     if (j.veredito == Veredito::Recusa) {
-        tentativa_.Recusada(j.mensagem, sem_resposta_);
-        janela_.Avisar(j.mensagem, Icone::Exclamacao);
+        tentativa_.Recusada(j.numero, j.mensagem, sem_resposta_);
+        janela_.Avisar({j.mensagem, Icone::Exclamacao, j.numero});
         envio_encerrado_ = 1;
         transmissao_ok_ = 0;
         return;
@@ -276,9 +279,10 @@ void Comando_Transmitir::Estado_Recibo()
 
 void Comando_Transmitir::Falha(int numero, const QString &descricao)
 {
-    const Aviso_Falha aviso = Aviso_Para_Falha(numero, descricao);
-    tentativa_.Falhou(aviso.texto);
-    janela_.Avisar(aviso.texto, aviso.icone);
+    falha_ = numero;
+    const Aviso aviso = Aviso_Para_Falha(numero, descricao);
+    tentativa_.Falhou(aviso.numero, aviso.texto);
+    janela_.Avisar(aviso);
     janela_.Ponteiro_Espera(false);
     arquivo_.reset();
     janela_.Fechar();

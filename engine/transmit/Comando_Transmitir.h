@@ -33,6 +33,8 @@ public:
     const std::string &Resposta_Servidor() const { return resposta_; }
     // Whether the press ended with the last block gone and no judged reply.
     bool Incerta() const { return tentativa_.Incerta(); }
+    // The number of the run-time failure that ended the press (`Erro_Execucao`); 0 when none did.
+    int Numero_Falha() const { return falha_; }
 
 private:
     struct Fecha_Arquivo { void operator()(std::FILE *f) const { std::fclose(f); } };
@@ -64,5 +66,6 @@ private:
     std::string resposta_; // Resposta_Servidor
     std::string sha256_;   // of the declaration bytes packed
     bool sem_resposta_ = false; // resposta_ is the abandonment this program made up, not the server's
+    int falha_ = 0;             // Numero_Falha
     Registro_Tentativa tentativa_; // this press in the ledger of deliveries
 };

@@ -41,7 +41,7 @@ public:
 
     // Questions (Yes/No), each with the text to show, and notices (OK) with their icons.
     virtual Resposta Perguntar(Pergunta pergunta, const QString &texto) = 0;
-    virtual void Avisar(const QString &texto, Icone icone) = 0;
+    virtual void Avisar(const Aviso &aviso) = 0;
     virtual void Ponteiro_Espera(bool sim) = 0; // the hourglass, or back to the default
 
     // The receipt record built from an accepted or already-delivered reply.
@@ -50,7 +50,7 @@ public:
     // tells the user to print or preview it now.
     virtual void Historico_Nao_Gravado(const QString &descricao)
     {
-        Avisar(Mensagem::Historico_Nao_Gravado(descricao), Icone::Exclamacao);
+        Avisar({Mensagem::Historico_Nao_Gravado(descricao), Icone::Exclamacao, 0});
     }
     // After an accepted delivery: preview, print and close are offered; `codigo` has eight digits.
     virtual void Entrar_Estado_Recibo(const QString &codigo) = 0;

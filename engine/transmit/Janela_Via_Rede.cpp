@@ -52,10 +52,10 @@ Resposta Janela_Via_Rede::Perguntar(Pergunta pergunta, const QString &texto)
     return r;
 }
 
-void Janela_Via_Rede::Avisar(const QString &texto, Icone icone)
+void Janela_Via_Rede::Avisar(const Aviso &aviso)
 {
-    Anotar(QStringLiteral("Mensagem: %1").arg(Uma_Linha(texto)));
-    janela_.Avisar(texto, icone);
+    Anotar(QStringLiteral("Mensagem: %1").arg(Uma_Linha(aviso.texto)));
+    janela_.Avisar(aviso);
 }
 
 void Janela_Via_Rede::Historico_Nao_Gravado(const QString &descricao)

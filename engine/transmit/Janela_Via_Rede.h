@@ -23,7 +23,7 @@ public:
     void Habilitar(Controle c, bool sim) override { janela_.Habilitar(c, sim); }
     void Mostrar(Controle c, bool sim) override { janela_.Mostrar(c, sim); }
     Resposta Perguntar(Pergunta pergunta, const QString &texto) override;
-    void Avisar(const QString &texto, Icone icone) override;
+    void Avisar(const Aviso &aviso) override;
     void Ponteiro_Espera(bool sim) override { janela_.Ponteiro_Espera(sim); }
     void Guardar_Recibo(const std::string &registro) override { janela_.Guardar_Recibo(registro); }
     void Historico_Nao_Gravado(const QString &descricao) override;

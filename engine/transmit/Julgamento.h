@@ -13,6 +13,7 @@ enum class Veredito {
 struct Julgamento {
     Veredito veredito = Veredito::Segue;
     QString mensagem; // for Recusa and Ja_Transmitido
+    int numero = 0;   // the message's number (06, 07, 17, 18, 08)
 };
 
 // `mes` and `ano` are the declaration's competence as cut from its first line.

@@ -16,7 +16,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <mutex>
 #include <thread>
@@ -82,10 +81,10 @@ public:
             r_.situacao = Situacao_Entrega::Ja_Entregue;
             break;
         }
-        Mensagem(texto, r);
+        Mensagem(texto, Numero_Da_Pergunta(pergunta), r);
         return r;
     }
-    void Avisar(const QString &texto, Icone) override { Mensagem(texto, Resposta::Ok); }
+    void Avisar(const Aviso &aviso) override { Mensagem(aviso.texto, aviso.numero, Resposta::Ok); }
     void Ponteiro_Espera(bool) override {}
 
     void Guardar_Recibo(const std::string &registro) override { r_.registro = registro; }
@@ -93,7 +92,7 @@ public:
     void Historico_Nao_Gravado(const QString &descricao) override
     {
         r_.historico_nao_gravado = descricao;
-        Mensagem(Texto_Historico_Nao_Gravado(descricao), Resposta::Ok);
+        Mensagem(Texto_Historico_Nao_Gravado(descricao), 0, Resposta::Ok);
     }
     void Entrar_Estado_Recibo(const QString &codigo) override
     {
@@ -133,9 +132,10 @@ private:
         const double d = relogio_.Hora_Do_Dia() - desde_;
         return d < 0 ? d + Segundos_Dia : d;
     }
-    void Mensagem(const QString &texto, Resposta resposta)
+    void Mensagem(const QString &texto, int numero, Resposta resposta)
     {
         r_.mensagem = texto;
+        r_.numero_mensagem = numero;
         Evento_Entrega e{Evento_Entrega::Mensagem, indice_};
         e.texto = texto;
         e.resposta = resposta;
@@ -183,6 +183,7 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     Comando_Transmitir comando(janela, *relogio, t);
     comando.cmdTransmitir_Click(Escolha(r.arquivo));
     r.declaracao = comando.Declaracao();
+    r.falha = comando.Numero_Falha();
     if (comando.Incerta())
         r.situacao = Situacao_Entrega::Incerta;
     if (r.situacao == Situacao_Entrega::Ja_Entregue) {
@@ -203,36 +204,33 @@ void Entregar(size_t indice, Resultado_Entrega &r, const Ajustes_Lote &a, const 
     avisos(fim);
 }
 
-// The two digits of a numbered message ("NN - ..."); empty for a failure's text.
-QString Numero_Mensagem(const QString &mensagem)
+// A message's number as it is shown: two digits.
+QString Dois_Digitos(int numero)
 {
-    static const QRegularExpression numerada(QStringLiteral("^(\\d\\d) - "));
-    return numerada.match(mensagem).captured(1);
+    return QStringLiteral("%1").arg(numero, 2, 10, QLatin1Char('0'));
 }
 
 // A delivery that did not go: the server's or the checks' refusal, the user's stop, or a failure
 // (connection, packing, a run-time error) with its reason.
-QString Texto_Recusa(const QString &mensagem)
+QString Texto_Recusa(const Resultado_Entrega &r)
 {
-    const QString n = Numero_Mensagem(mensagem);
-    if (n.isEmpty())
-        return QStringLiteral("Falhou: ") + Em_Uma_Linha(mensagem);
-    const int numero = n.toInt();
+    const int numero = r.numero_mensagem;
+    if (numero == 0)
+        return QStringLiteral("Falhou: ") + Em_Uma_Linha(r.mensagem);
     if (numero == 6)
         return QStringLiteral("Interrompido (mensagem 06)");
     if (numero >= 9 && numero <= 13)
-        return QStringLiteral("Falhou (mensagem %1)").arg(n);
-    return QStringLiteral("Recusado (mensagem %1)").arg(n);
+        return QStringLiteral("Falhou (mensagem %1)").arg(Dois_Digitos(numero));
+    return QStringLiteral("Recusado (mensagem %1)").arg(Dois_Digitos(numero));
 }
 
 // Sent whole, with no judged reply: the server may have it. The number of the message that ended
 // the wait (05 answered No gives 06; a connection lost gives 11), or the failure's text.
-QString Texto_Incerta(const QString &mensagem)
+QString Texto_Incerta(const Resultado_Entrega &r)
 {
-    const QString n = Numero_Mensagem(mensagem);
-    if (!n.isEmpty())
-        return QStringLiteral("Incerto, verificar (mensagem %1)").arg(n);
-    return QStringLiteral("Incerto, verificar: ") + Em_Uma_Linha(mensagem);
+    if (r.numero_mensagem != 0)
+        return QStringLiteral("Incerto, verificar (mensagem %1)").arg(Dois_Digitos(r.numero_mensagem));
+    return QStringLiteral("Incerto, verificar: ") + Em_Uma_Linha(r.mensagem);
 }
 } // namespace
 
@@ -329,8 +327,8 @@ QString Texto_Resultado(const Resultado_Entrega &r)
     case Situacao_Entrega::Ja_Entregue:
         return gravado ? QStringLiteral("Já transmitido, código ") + codigo
                        : QStringLiteral("Já transmitido") + sem_historico;
-    case Situacao_Entrega::Recusada: return Texto_Recusa(r.mensagem);
-    case Situacao_Entrega::Incerta: return Texto_Incerta(r.mensagem);
+    case Situacao_Entrega::Recusada: return Texto_Recusa(r);
+    case Situacao_Entrega::Incerta: return Texto_Incerta(r);
     case Situacao_Entrega::Na_Fila: break;
     }
     return QStringLiteral("Não transmitido (interrompido)");

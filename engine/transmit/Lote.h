@@ -35,6 +35,8 @@ struct Resultado_Entrega {
     std::string registro;            // the receipt record when one was built
     Dados_Declaracao declaracao;     // what the checks read: company, competence
     QString mensagem;                // the last numbered message or failure text
+    int numero_mensagem = 0;         // that message's number; 0 for a failure's own words
+    int falha = 0;                   // the run-time failure that ended it (`Erro_Execucao`), 0 for none
     // Why the receipt record of an accepted or already delivered file could not be appended to
     // the history; empty when it was, or when none was due.
     QString historico_nao_gravado;

@@ -8,15 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-int Numero_Mensagem(const QString &texto)
-{
-    bool ok = false;
-    const int n = texto.left(2).toInt(&ok);
-    return ok && texto.mid(2, 3) == QStringLiteral(" - ") ? n : 0;
-}
-} // namespace
-
 std::string Sha256_Descritor(const sistema::Descritor &d)
 {
     QCryptographicHash h(QCryptographicHash::Sha256);
@@ -92,10 +83,10 @@ void Registro_Tentativa::Ja_Entregue(const std::string &resposta)
     Fim(std::move(r));
 }
 
-void Registro_Tentativa::Recusada(const QString &mensagem, bool sem_resposta)
+void Registro_Tentativa::Recusada(int numero, const QString &mensagem, bool sem_resposta)
 {
     Tentativa_Razao r;
-    r.mensagem = Numero_Mensagem(mensagem);
+    r.mensagem = numero;
     r.detalhe = mensagem;
     r.resultado = !sem_resposta   ? Resultado_Razao::Recusada
                   : ultimo_bloco_ ? Resultado_Razao::Incerta
@@ -103,10 +94,10 @@ void Registro_Tentativa::Recusada(const QString &mensagem, bool sem_resposta)
     Fim(std::move(r));
 }
 
-void Registro_Tentativa::Falhou(const QString &texto)
+void Registro_Tentativa::Falhou(int numero, const QString &texto)
 {
     Tentativa_Razao r;
-    r.mensagem = Numero_Mensagem(texto);
+    r.mensagem = numero;
     r.detalhe = texto;
     r.resultado = ultimo_bloco_ ? Resultado_Razao::Incerta : Resultado_Razao::Falhou;
     Fim(std::move(r));

@@ -25,9 +25,10 @@ public:
     void Ja_Entregue(const std::string &resposta);
     // A numbered message (06, 07, 17, 18) ended it. `sem_resposta`: no reply came (the user gave
     // up waiting, or stopped it): uncertain after the last block, a failure before it.
-    void Recusada(const QString &mensagem, bool sem_resposta);
-    // A run-time failure ended it: uncertain after the last block, failed before it.
-    void Falhou(const QString &texto);
+    void Recusada(int numero, const QString &mensagem, bool sem_resposta);
+    // A run-time failure ended it, told by message `numero` (09-13; 0 for the failure's own
+    // words): uncertain after the last block, failed before it.
+    void Falhou(int numero, const QString &texto);
 
 private:
     void Fim(Tentativa_Razao r);

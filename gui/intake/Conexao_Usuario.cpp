@@ -42,6 +42,14 @@ void Guardar_Senha_Sessao(const std::string &senha)
     Senha_Sessao() = senha;
 }
 
+void Esquecer_Senha_Recusada(int falha, Proxy &proxy)
+{
+    if (falha != Erro_Proxy::Autenticacao_Recusada)
+        return;
+    Guardar_Senha_Sessao({});
+    proxy.senha.clear();
+}
+
 Ajustes_Transmissao Transmissao_Do_Usuario()
 {
     const Ajustes_Conexao c = Conexao_Do_Usuario();

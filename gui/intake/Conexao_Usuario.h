@@ -17,6 +17,10 @@ Ajustes_Conexao Conexao_Do_Usuario();
 void Gravar_Conexao_Do_Usuario(const Ajustes_Conexao &conexao);
 // The password typed this session for the proxy's user (memory only; empty forgets it).
 void Guardar_Senha_Sessao(const std::string &senha);
+// After a delivery that ended with run-time failure `falha`: when the proxy refused the user or
+// password, the session's password is forgotten (and `proxy`'s, a window's copy), so the next
+// delivery asks for it again instead of failing the same way.
+void Esquecer_Senha_Recusada(int falha, Proxy &proxy);
 
 // Host and port of the settings over the program's defaults.
 Ajustes_Transmissao Transmissao_Do_Usuario();

@@ -47,6 +47,7 @@ void frmInicio::cmdTransmitir_Click()
         Bloqueio_Entrada bloqueio(this);
         comando.cmdTransmitir_Click(escolha);
     }
+    Esquecer_Senha_Recusada(comando.Numero_Falha(), Proxy_);
     // After a delivery every control that held the focus was disabled: give it back to the
     // button that now reads "Visualizar", so the keyboard keeps working. After a refusal the
     // command itself left the focus on the file list.

@@ -100,7 +100,7 @@ Resposta frmInicio_Janela::Perguntar(Pergunta pergunta, const QString &texto)
     return Caixa_Mensagem(texto, Icone_Da_Pergunta(pergunta), Botoes::SimNao);
 }
 
-void frmInicio_Janela::Avisar(const QString &texto, Icone icone) { Caixa_Mensagem(texto, icone, Botoes::Ok); }
+void frmInicio_Janela::Avisar(const Aviso &aviso) { Caixa_Mensagem(aviso.texto, aviso.icone, Botoes::Ok); }
 
 void frmInicio_Janela::Ponteiro_Espera(bool sim)
 {

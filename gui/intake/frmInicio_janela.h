@@ -25,7 +25,7 @@ public:
     void Definir_Altura_Janela(int twips);
 
     Resposta Perguntar(Pergunta pergunta, const QString &texto) override;
-    void Avisar(const QString &texto, Icone icone) override;
+    void Avisar(const Aviso &aviso) override;
     void Ponteiro_Espera(bool sim) override;
     void Guardar_Recibo(const std::string &registro) override;
     void Entrar_Estado_Recibo(const QString &codigo) override;

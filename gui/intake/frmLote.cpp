@@ -345,6 +345,7 @@ void frmLote::Concluir(std::vector<Resultado_Entrega> resultados)
     for (size_t i = 0; i < resultados_.size(); ++i) {
         const Resultado_Entrega &r = resultados_[i];
         aceitos += Entregue(r);
+        Esquecer_Senha_Recusada(r.falha, Ajustes_.proxy);
         if (r.situacao == Situacao_Entrega::Na_Fila)
             Texto(linhas_[i], Andamento, Texto_Resultado(r));
     }

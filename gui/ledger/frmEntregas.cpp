@@ -5,6 +5,7 @@
 #include "engine/receipt/Registro_Recibo.h"
 #include "gui/cis/CIS_000.h"
 #include "gui/history/frmReimpressao.h"
+#include "gui/intake/Conexao_Usuario.h"
 #include "gui/ledger/Tabela_Mes.h"
 
 #include <QComboBox>
@@ -43,7 +44,7 @@ QString Sem_Acentos(const QString &s)
 } // namespace
 
 frmEntregas::frmEntregas(QWidget *pai, std::string historico, std::string pasta)
-    : QDialog(pai), Ajustes_(Ajustes_Lote_Padrao()), historico_(std::move(historico)),
+    : QDialog(pai), Ajustes_(Lote_Do_Usuario()), historico_(std::move(historico)),
       pasta_(std::move(pasta))
 {
     Ajustes_.historico = historico_;
@@ -70,7 +71,9 @@ frmEntregas::frmEntregas(QWidget *pai, std::string historico, std::string pasta)
     } catch (const Erro_Execucao &) {
         // the month before; reading the month says what is wrong with the ledger
     }
-    Definir_Competencia(mes, ano);
+    cmbMes->setCurrentIndex(mes - 1);
+    spnAno->setValue(ano);
+    Carregar_Em_Segundo_Plano();
 }
 
 frmEntregas::~frmEntregas()
@@ -78,6 +81,7 @@ frmEntregas::~frmEntregas()
     parar_ = true;
     if (trabalho_.joinable())
         trabalho_.join();
+    Cancelar_Leitura();
 }
 
 void frmEntregas::Mostrar(QWidget *pai)
@@ -144,8 +148,8 @@ void frmEntregas::Criar_Controles()
     tudo->addLayout(botoes);
     resize(760, 480);
 
-    connect(cmbMes, &QComboBox::activated, this, [this] { Carregar(); });
-    connect(spnAno, &QSpinBox::editingFinished, this, [this] { Carregar(); });
+    connect(cmbMes, &QComboBox::activated, this, [this] { Carregar_Em_Segundo_Plano(); });
+    connect(spnAno, &QSpinBox::editingFinished, this, [this] { Carregar_Em_Segundo_Plano(); });
     connect(cmbSituacao, &QComboBox::currentIndexChanged, this, [this] { Aplicar_Filtros(); });
     connect(txtProcurar, &QLineEdit::textChanged, this, [this] { Aplicar_Filtros(); });
     connect(grdEntregas, &QTableWidget::cellDoubleClicked, this,
@@ -169,19 +173,85 @@ void frmEntregas::Definir_Competencia(int mes, int ano)
     Carregar();
 }
 
+std::string frmEntregas::Mes_Escolhido() const
+{
+    return cmbMes->currentText().toStdString();
+}
+
+std::string frmEntregas::Ano_Escolhido() const
+{
+    return std::to_string(spnAno->value());
+}
+
+frmEntregas::Mes_Lido frmEntregas::Ler_Mes(const std::string &mes, const std::string &ano,
+                                           const std::string &historico, const std::string &pasta,
+                                           const std::atomic<bool> *parar)
+{
+    Mes_Lido lido;
+    try {
+        lido.linhas = Entregas_Do_Mes(mes, ano, historico, pasta, parar);
+    } catch (const Erro_Execucao &e) {
+        lido.falha = Erro_Nao_Tratado(e.numero, e.descricao);
+    }
+    return lido;
+}
+
 void frmEntregas::Carregar()
 {
-    const std::string mes = cmbMes->currentText().toStdString(), ano = std::to_string(spnAno->value());
+    Cancelar_Leitura();
     Ponteiro_Ampulheta();
-    try {
-        linhas_ = Entregas_Do_Mes(mes, ano, historico_, pasta_);
-    } catch (const Erro_Execucao &e) {
-        linhas_.clear();
-        Ponteiro_Padrao();
-        Caixa_Mensagem(Erro_Nao_Tratado(e.numero, e.descricao), Icone::Exclamacao, Botoes::Ok);
-    }
+    Mes_Lido lido = Ler_Mes(Mes_Escolhido(), Ano_Escolhido(), historico_, pasta_, nullptr);
     Ponteiro_Padrao();
+    Mostrar_Mes(std::move(lido));
+}
+
+void frmEntregas::Cancelar_Leitura()
+{
+    if (parar_leitura_)
+        *parar_leitura_ = true;
+    if (leitura_.joinable())
+        leitura_.join(); // within a declaration file
+}
+
+void frmEntregas::Carregar_Em_Segundo_Plano()
+{
+    Cancelar_Leitura();
+    auto parar = std::make_shared<std::atomic<bool>>(false);
+    parar_leitura_ = parar;
+    // The lines of the month before are gone: nothing of them can be picked meanwhile.
+    linhas_.clear();
+    mostradas_.clear();
+    grdEntregas->setRowCount(0);
+    lblSituacao->setText(QStringLiteral("Lendo..."));
+    leitura_ = std::thread([this, parar, mes = Mes_Escolhido(), ano = Ano_Escolhido(), historico = historico_,
+                            pasta = pasta_] {
+        auto lido = std::make_shared<Mes_Lido>(Ler_Mes(mes, ano, historico, pasta, parar.get()));
+        // Delivered through the window's event queue; a newer reading, or the window's end, drops it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, parar, lido] {
+                if (*parar)
+                    return;
+                leitura_.join();
+                Mostrar_Mes(std::move(*lido));
+                emit Leitura_Concluida();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void frmEntregas::Mostrar_Mes(Mes_Lido lido)
+{
+    linhas_ = std::move(lido.linhas);
+    if (!lido.falha.isEmpty()) {
+        linhas_.clear();
+        Caixa_Mensagem(lido.falha, Icone::Exclamacao, Botoes::Ok);
+    }
     Aplicar_Filtros();
+    if (verificacao_a_concluir_) {
+        verificacao_a_concluir_ = false;
+        emit Verificacao_Concluida();
+    }
 }
 
 void frmEntregas::Aplicar_Filtros()
@@ -251,6 +321,8 @@ void frmEntregas::Verificar(const std::string &so_o_arquivo)
         Caixa_Mensagem(QStringLiteral("Nenhuma entrega incerta."), Icone::Informacao, Botoes::Ok);
         return;
     }
+    if (!Pedir_Senha_Se_Preciso(this, Ajustes_.proxy))
+        return;
     for (QPushButton *b : {cmdVerificar, cmdFechar})
         b->setEnabled(false);
     lblSituacao->setText(QStringLiteral("Verificando %1 entrega(s) incerta(s)...").arg(incertas.size()));
@@ -275,12 +347,18 @@ void frmEntregas::Concluir_Verificacao(std::vector<Incerta_Verificada> v, QStrin
     for (QPushButton *b : {cmdVerificar, cmdFechar})
         b->setEnabled(true);
     QString texto = falha;
-    for (const Incerta_Verificada &i : v)
+    for (const Incerta_Verificada &i : v) {
+        Esquecer_Senha_Recusada(i.resultado.falha, Ajustes_.proxy);
         texto += (texto.isEmpty() ? QString() : QString(QChar(13))) + De_1252(i.tentativa.arquivo)
                  + QStringLiteral(": ") + Texto_Resultado(i.resultado);
-    Carregar();
+    }
+    Carregar_Em_Segundo_Plano();
     Caixa_Mensagem(texto, Icone::Informacao, Botoes::Ok);
-    emit Verificacao_Concluida();
+    // Told once the month is read again, which may have happened while the box was open.
+    if (Lendo())
+        verificacao_a_concluir_ = true;
+    else
+        emit Verificacao_Concluida();
 }
 
 void frmEntregas::done(int resultado)

@@ -7,6 +7,7 @@
 #include "gui/app/frmRegistro.h"
 #include "gui/intake/Conexao_Usuario.h"
 #include "tests/common/Janela_Modal.h"
+#include "tests/common/Ouvinte_Mudo.h"
 #include "tests/transmit/Proxies_Locais.h"
 
 #include <QAction>
@@ -24,28 +25,6 @@
 #include <QtTest>
 
 namespace {
-// A port that takes connections (the system completes them) and never says a word.
-class Porta_Muda {
-public:
-    uint16_t porta = 0;
-    Porta_Muda()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t tam = sizeof a;
-        ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(fd_, 8);
-        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &tam);
-        porta = ntohs(a.sin_port);
-    }
-    ~Porta_Muda() { ::close(fd_); }
-
-private:
-    int fd_;
-};
-
 // Fills the window for a test through a proxy to `destino`.
 void Preencher(frmConexao &w, uint16_t destino, int tipo, uint16_t proxy, const QString &usuario, const QString &senha)
 {
@@ -103,7 +82,7 @@ private slots:
 
     void teste_de_conexao_fora_da_linha_da_janela()
     {
-        Porta_Muda destino, proxy_mudo;
+        Ouvinte_Mudo destino, proxy_mudo;
         Proxy_Local socks;
         Proxy_Local::Socks5(socks, "contador", "s3gredo");
         frmConexao w;

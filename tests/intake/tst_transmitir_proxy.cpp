@@ -96,6 +96,61 @@ private slots:
         QVERIFY(!log.contains(QStringLiteral("s3gredo")));
         Guardar_Senha_Sessao({});
     }
+
+    // A password the proxy refuses is not kept: the delivery fails with the proxy's words, the
+    // next one asks again, and the right password delivers. Another trouble with the proxy keeps
+    // the password.
+    void senha_recusada_pedida_de_novo()
+    {
+        Servidor_Local s;
+        Proxy_Local http;
+        Proxy_Local::Http(http, s.porta, "contador", "s3gredo");
+        Guardar_Senha_Sessao({});
+        int pedidas = 0;
+        // One press in a new window, its password box answered with `senha` (empty: given up):
+        // the messages shown, and whether it ended in the receipt state.
+        struct Fim {
+            QStringList textos;
+            bool entregue;
+        };
+        const auto transmitir = [&](uint16_t porta_servidor, const QString &senha) {
+            RoteiroMensagens r;
+            r.responder(Resposta::Sim);
+            frmInicio f;
+            Preparar(f, porta_servidor, http.porta);
+            const auto caixa = Quando_Modal<QInputDialog>([&pedidas, senha](QInputDialog *d) {
+                ++pedidas;
+                d->setTextValue(senha);
+                senha.isEmpty() ? d->reject() : d->accept();
+            });
+            QTest::mouseClick(f.cmdTransmitir, Qt::LeftButton);
+            return Fim{r.textos(), f.cmdTransmitir->text() == "Visualizar"};
+        };
+
+        Fim fim = transmitir(s.porta, "errada");
+        QCOMPARE(pedidas, 1);
+        QCOMPARE(fim.textos, (QStringList{Mensagem::Confirmacao_03, Mensagem::Servidor_Nao_Responde_10 + QChar(13)
+                                                                        + "o proxy recusou o usuário ou a senha"}));
+        QVERIFY(!fim.entregue);
+
+        fim = transmitir(s.porta, "s3gredo");
+        QCOMPARE(pedidas, 2);
+        QCOMPARE(fim.textos, QStringList{Mensagem::Confirmacao_03});
+        QVERIFY(fim.entregue);
+
+        // A server port the proxy does not let through: blocked, not refused; nothing is asked.
+        fim = transmitir(Porta_Livre(), {});
+        QCOMPARE(pedidas, 2);
+        QCOMPARE(fim.textos.size(), 2);
+        QVERIFY2(fim.textos[1].contains("bloqueada pelo proxy"), qPrintable(fim.textos[1]));
+        Proxy p;
+        p.tipo = Proxy::Tipo::Http;
+        p.host = "127.0.0.1";
+        p.usuario = "contador";
+        QVERIFY(Pedir_Senha_Se_Preciso(nullptr, p));
+        QCOMPARE(p.senha, std::string("s3gredo"));
+        Guardar_Senha_Sessao({});
+    }
 };
 
 QTEST_MAIN(TstTransmitirProxy)

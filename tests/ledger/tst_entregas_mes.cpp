@@ -2,15 +2,19 @@
 // with an uncertain and a refused attempt, validated and unvalidated declaration files. Its
 // states, filters and search, the CSV read back, the PDF, the main window's notice, and an
 // uncertain delivery settled from the window against the local reception server.
+#include "tests/transmit/Proxies_Locais.h"
 #include "tests/transmit/Relogio_Rapido.h"
 #include "tests/transmit/Servidor_Local.h"
 
 #include "engine/history/Historico.h"
 #include "engine/intake/Verificacao.h"
 #include "engine/ledger/Razao_Entregas.h"
+#include "engine/platform/Ao_Sair.h"
 #include "engine/receipt/Registro_Recibo.h"
+#include "engine/transmit/Registro_Comunicacao.h"
 #include "engine/transmit/Registro_Tentativa.h"
 #include "gui/app/Aviso_Incertas.h"
+#include "gui/intake/Conexao_Usuario.h"
 #include "gui/ledger/Tabela_Mes.h"
 #include "gui/ledger/frmEntregas.h"
 #include "tests/common/Declaracao_Teste.h"
@@ -21,10 +25,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 
 namespace {
 // A validated declaration of this employer and month; what the checks read from it.
@@ -138,6 +145,40 @@ private slots:
         QCOMPARE(j.grdEntregas->rowCount(), 0);
     }
 
+    // Opening the window and choosing a month read on a worker thread: "Lendo..." and an empty
+    // table at once, the month when the reading ends; a month chosen while another is read wins,
+    // and closing the window during a reading ends it.
+    void mes_lido_fora_da_linha_da_janela()
+    {
+        auto j = std::make_unique<frmEntregas>(); // on March, the uncertain delivery's month
+        QSignalSpy lido(j.get(), &frmEntregas::Leitura_Concluida);
+        QCOMPARE(j->lblSituacao->text(), QString("Lendo..."));
+        QCOMPARE(j->grdEntregas->rowCount(), 0);
+        QVERIFY(lido.wait(10000));
+        QCOMPARE(j->Competencia(), QString("03/2024"));
+        QCOMPARE(Empresas(*j).size(), 5);
+        QVERIFY(j->lblSituacao->text().startsWith("5 empregador(es)"));
+
+        j->cmbMes->setCurrentIndex(3);
+        emit j->cmbMes->activated(3);
+        QCOMPARE(j->lblSituacao->text(), QString("Lendo..."));
+        QCOMPARE(j->grdEntregas->rowCount(), 0);
+        j->cmbMes->setCurrentIndex(0);
+        emit j->cmbMes->activated(0);
+        QVERIFY(lido.wait(10000));
+        QTest::qWait(100); // room for a late April table, which must not come
+        QCOMPARE(lido.count(), 2);
+        QCOMPARE(j->Competencia(), QString("01/2024"));
+        QVERIFY2(j->lblSituacao->text().startsWith("0 empregador(es)"), qPrintable(j->lblSituacao->text()));
+
+        j->spnAno->setValue(2024);
+        j->cmbMes->setCurrentIndex(3);
+        emit j->cmbMes->activated(3);
+        QVERIFY(j->Lendo());
+        j.reset();
+        QTest::qWait(100); // the dropped reading's delivery finds no window
+    }
+
     // The CSV as a spreadsheet would read it: BOM, ";" between fields, quotes around a field
     // that holds one.
     void csv_lido_de_volta_e_pdf()
@@ -200,6 +241,34 @@ private slots:
         aviso.Atualizar();
         QCOMPARE(aviso.Quantas(), 0);
         QVERIFY(aviso.isHidden());
+    }
+
+    // Verificar sends where the user's connection settings say, through the proxy set there, as
+    // the other windows do.
+    void verificar_pela_conexao_do_usuario()
+    {
+        RoteiroMensagens roteiro;
+        Servidor_Local s;
+        Proxy_Local socks;
+        Proxy_Local::Socks5(socks);
+        Ajustes_Conexao c;
+        c.servidor = "127.0.0.1";
+        c.porta = s.porta;
+        c.proxy.tipo = Proxy::Tipo::Socks5;
+        c.proxy.host = "127.0.0.1";
+        c.proxy.porta = socks.porta;
+        Gravar_Conexao_Do_Usuario(c);
+        const Ao_Sair esquecer([] { Ajustes_Do_Usuario()->clear(); });
+
+        frmEntregas j;
+        j.Ajustes_.novo_relogio = [](Socketout &k) { return std::make_unique<Relogio_Rapido>(&k); };
+        QSignalSpy fim(&j, &frmEntregas::Verificacao_Concluida);
+        j.Verificar();
+        QVERIFY(fim.wait(60000));
+        QCOMPARE(roteiro.textos().size(), 1);
+        QVERIFY2(roteiro.textos()[0].startsWith("C.MOV: Aceito, código "), qPrintable(roteiro.textos()[0]));
+        const QString log = Registro_Do_Usuario()->Ler();
+        QVERIFY2(log.contains(QStringLiteral("(SOCKS5 127.0.0.1:%1").arg(socks.porta)), qPrintable(log));
     }
 };
 

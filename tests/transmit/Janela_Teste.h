@@ -62,7 +62,7 @@ public:
     {
         return Caixa_Mensagem(t, Icone_Da_Pergunta(p), Botoes::SimNao);
     }
-    void Avisar(const QString &t, Icone i) override { Caixa_Mensagem(t, i, Botoes::Ok); }
+    void Avisar(const Aviso &a) override { Caixa_Mensagem(a.texto, a.icone, Botoes::Ok); }
     void Ponteiro_Espera(bool sim) override { sim ? Ponteiro_Ampulheta() : Ponteiro_Padrao(); }
     void Guardar_Recibo(const std::string &registro) override { Dados_Recibo = registro; }
     void Entrar_Estado_Recibo(const QString &codigo) override

@@ -397,6 +397,53 @@ private slots:
         }
         QVERIFY(lidas == esperadas);
     }
+
+    // The outcome's words follow the number of the message that ended the delivery, never digits
+    // that merely open its text (a failure's own words may start like a numbered message).
+    void palavras_pelo_numero_da_mensagem_data()
+    {
+        QTest::addColumn<int>("situacao");
+        QTest::addColumn<QString>("mensagem");
+        QTest::addColumn<int>("numero");
+        QTest::addColumn<QString>("palavras");
+        const int recusada = int(Situacao_Entrega::Recusada), incerta = int(Situacao_Entrega::Incerta);
+        QTest::newRow("texto com cara de mensagem") << recusada << "42 - recusado pelo servidor\rtente depois" << 0
+                                                    << "Falhou: 42 - recusado pelo servidor tente depois";
+        QTest::newRow("texto com cara de 06") << recusada << "06 - parado" << 0 << "Falhou: 06 - parado";
+        QTest::newRow("incerta com cara de mensagem") << incerta << "11 - conexão caiu" << 0
+                                                      << "Incerto, verificar: 11 - conexão caiu";
+        QTest::newRow("numerada sem digitos no texto") << recusada << "Competência recusada" << 18
+                                                       << "Recusado (mensagem 18)";
+        QTest::newRow("07") << recusada << "x" << 7 << "Recusado (mensagem 07)";
+        QTest::newRow("06") << recusada << "x" << 6 << "Interrompido (mensagem 06)";
+        QTest::newRow("10 via proxy") << recusada << "x" << 10 << "Falhou (mensagem 10)";
+        QTest::newRow("incerta 06") << incerta << "x" << 6 << "Incerto, verificar (mensagem 06)";
+    }
+
+    void palavras_pelo_numero_da_mensagem()
+    {
+        QFETCH(int, situacao);
+        QFETCH(QString, mensagem);
+        QFETCH(int, numero);
+        QFETCH(QString, palavras);
+        Resultado_Entrega r;
+        r.situacao = Situacao_Entrega(situacao);
+        r.mensagem = mensagem;
+        r.numero_mensagem = numero;
+        QCOMPARE(Texto_Resultado(r), palavras);
+    }
+
+    // A real refusal carries its number from the reply's judgement.
+    void recusa_do_servidor_traz_o_numero()
+    {
+        servidor::Opcoes o;
+        o.resposta_fixa = "5082024";
+        Servidor_Local s(o);
+        const auto r = Lote({Gerar("A.MOV", "EMPRESA A"), Gerar("NV.MOV", "EMPRESA N", false)}, Ajustes(s.porta));
+        QCOMPARE(r[0].numero_mensagem, 18);
+        QCOMPARE(r[1].numero_mensagem, 15);
+        QCOMPARE(Texto_Resultado(r[0]), QString("Recusado (mensagem 18)"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TstLote)

@@ -1,5 +1,6 @@
 // Block messages, block counts, progress steps, reply judging and failure messages.
 #include "engine/platform/Erro_Execucao.h"
+#include "engine/platform/Proxy.h"
 #include "engine/transmit/Falhas.h"
 #include "engine/transmit/Julgamento.h"
 #include "engine/transmit/Mensagem_Bloco.h"
@@ -83,6 +84,7 @@ private slots:
         const Julgamento j = Julgar_Resposta(resposta.toStdString(), "03", "2024");
         QCOMPARE(int(j.veredito), veredito);
         QVERIFY(j.mensagem.startsWith(inicio));
+        QCOMPARE(j.numero, inicio.isEmpty() ? 0 : inicio.left(2).toInt());
     }
 
     void textos_montados_da_resposta()
@@ -105,9 +107,12 @@ private slots:
         // Refused and unreachable are numbered messages although the socket carries 24061 and 24051.
         QVERIFY(Aviso_Para_Falha(24061, "x").texto.startsWith("10 - "));
         QVERIFY(Aviso_Para_Falha(24051, "x").texto.startsWith("09 - "));
-        const Aviso_Falha outro = Aviso_Para_Falha(24050, Descricao_Sistema(ENETDOWN));
+        const Aviso outro = Aviso_Para_Falha(24050, Descricao_Sistema(ENETDOWN));
         QCOMPARE(outro.texto, QString("Erro não tratado: 24050  -  A rede não está ativa"));
         QCOMPARE(outro.icone, Icone::Nenhum);
+        QCOMPARE(outro.numero, 0);
+        QCOMPARE(Aviso_Para_Falha(24061, "x").numero, 10);
+        QCOMPARE(Aviso_Para_Falha(Erro_Proxy::Resposta_Invalida, "x").numero, 11);
         QVERIFY(Aviso_Para_Falha(24049, "").texto.contains("encontrada.Informe-se"));
     }
 };

@@ -14,13 +14,13 @@
 #include "engine/transmit/Registro_Comunicacao.h"
 #include "engine/transmit/Teste_Conexao.h"
 #include "tests/common/Declaracao_Teste.h"
+#include "tests/common/Ouvinte_Mudo.h"
 
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
-#include <poll.h>
 
 namespace {
 constexpr const char *Senha = "s3gredo-da-sessao";
@@ -35,57 +35,6 @@ Proxy Via(Proxy::Tipo tipo, uint16_t porta, const std::string &usuario = {}, con
     p.senha = senha;
     return p;
 }
-
-// A listener that counts the bytes a client sends before closing: a connection test must send none.
-class Ouvinte_Mudo {
-public:
-    uint16_t porta = 0;
-    std::atomic<int> conexoes{0};
-    std::atomic<long> bytes{0};
-
-    Ouvinte_Mudo()
-    {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t tam = sizeof a;
-        ::bind(fd_, reinterpret_cast<sockaddr *>(&a), sizeof a);
-        ::listen(fd_, 8);
-        ::getsockname(fd_, reinterpret_cast<sockaddr *>(&a), &tam);
-        porta = ntohs(a.sin_port);
-        fio_ = std::thread([this] { Servir(); });
-    }
-    ~Ouvinte_Mudo()
-    {
-        parar_ = true;
-        fio_.join();
-        ::close(fd_);
-    }
-
-private:
-    void Servir()
-    {
-        // Bounded: ends when told to, at most 60 s after it started.
-        const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (!parar_ && std::chrono::steady_clock::now() < limite) {
-            pollfd p{fd_, POLLIN, 0};
-            if (::poll(&p, 1, 50) <= 0)
-                continue;
-            const int c = ::accept(fd_, nullptr, nullptr);
-            if (c < 0)
-                continue;
-            ++conexoes;
-            char b[512];
-            for (ssize_t n; (n = ::recv(c, b, sizeof b, 0)) > 0;)
-                bytes += n;
-            ::close(c);
-        }
-    }
-    int fd_;
-    std::atomic<bool> parar_{false};
-    std::thread fio_;
-};
 } // namespace
 
 class TstProxy : public QObject {
@@ -158,9 +107,10 @@ private slots:
     void o_escriturario_sabe_o_que_o_proxy_recusou()
     {
         Servidor_Local s;
-        Proxy_Local socks, socks_com_usuario, http_outra_porta;
+        Proxy_Local socks, socks_com_usuario, http_com_usuario, http_outra_porta;
         Proxy_Local::Socks5(socks);
         Proxy_Local::Socks5(socks_com_usuario, "contador", Senha);
+        Proxy_Local::Http(http_com_usuario, s.porta, "contador", Senha);
         Proxy_Local::Http(http_outra_porta, 443);
         const QChar cr(13);
 
@@ -170,7 +120,14 @@ private slots:
         r = Entregar(s.porta, Via(Proxy::Tipo::Socks5, socks_com_usuario.porta));
         QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + "o proxy exige usuário e senha");
 
+        r = Entregar(s.porta, Via(Proxy::Tipo::Http, http_com_usuario.porta, "contador", "errada"));
+        QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + "o proxy recusou o usuário ou a senha");
+        QCOMPARE(r.falha, Erro_Proxy::Autenticacao_Recusada);
+        r = Entregar(s.porta, Via(Proxy::Tipo::Http, http_com_usuario.porta));
+        QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + "o proxy exige usuário e senha");
+
         r = Entregar(s.porta, Via(Proxy::Tipo::Http, http_outra_porta.porta));
+        QCOMPARE(r.falha, Erro_Proxy::Porta_Bloqueada);
         QCOMPARE(r.mensagem, Mensagem::Servidor_Nao_Responde_10 + cr + QStringLiteral("a porta %1 está bloqueada pelo proxy").arg(s.porta));
 
         // Proxy down: nobody on its port.
