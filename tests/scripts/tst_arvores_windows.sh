@@ -39,6 +39,12 @@ confere "failed build: other tree kept" '[ "$(cat "$d/qt-mingw/lib/libqt.a")" = 
 rc=0; "$script" "$d" sqlite > /dev/null 2>&1 || rc=$?
 confere "second attempt: failure again, no marker" '[ $rc -ne 0 ] && [ ! -e "$d/.sqlite-mingw.ok" ]'
 
+# A marker whose tree folder was removed does not count: the tree is built again.
+rm -r "$d/qt-mingw"
+rc=0; "$script" "$d" qt > /dev/null 2>&1 || rc=$?
+confere "marker without its tree: built again" '[ $rc -ne 0 ] && [ ! -e "$d/.qt-mingw.ok" ]'
+arvore qt completa
+
 # An unknown tree name is refused before anything is touched.
 rc=0; "$script" "$d" libzip openssl 2> "$d/erros" || rc=$?
 confere "unknown tree: refused" '[ $rc -eq 2 ] && grep -q "unknown tree openssl" "$d/erros"'
