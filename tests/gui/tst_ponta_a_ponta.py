@@ -158,6 +158,17 @@ def transmitir(tela, app, pasta):
         falhar("a janela fechou depois da entrega: uma tecla apertada durante a transmissão agiu no fim")
 
 
+def imprimir_da_lista(tela, tecla):
+    """Closes message 14 ("Informe a impressora"), which leaves the keyboard on the printer list,
+    picks an entry there with `tecla` and prints."""
+    tela.focar(MENSAGEM)
+    tela.teclas("Return")
+    if not tela.sumiu(MENSAGEM):
+        falhar("Enter não fechou a mensagem 14")
+    tela.focar(TRANSMITIR)
+    tela.teclas(tecla, "alt+i")
+
+
 def gravar_pdf(tela, app, pasta, codigo):
     """With no printer installed, "&Imprimir" gives message 14 and leaves the keyboard on the
     printer list, whose last entry saves the receipt as a PDF file under Recibos/."""
@@ -165,12 +176,7 @@ def gravar_pdf(tela, app, pasta, codigo):
     tela.teclas("alt+i")
     if not tela.janela(MENSAGEM, 10):
         falhar("a mensagem 14 não apareceu ao imprimir sem impressora")
-    tela.focar(MENSAGEM)
-    tela.teclas("Return")
-    if not tela.sumiu(MENSAGEM):
-        falhar("Enter não fechou a mensagem 14")
-    tela.focar(TRANSMITIR)
-    tela.teclas("End", "alt+i")
+    imprimir_da_lista(tela, "End")
     if not tela.janela(GRAVAR_PDF, 10):
         tela.capturar("sem-dialogo-pdf")
         falhar("escolher \"Arquivo PDF...\" e Imprimir não abriu a janela de gravação")

@@ -24,8 +24,8 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "gui"))
 from janela_real import (MENSAGEM, PRINCIPAL, TRANSMITIR, Tela, encerrar, esperar,  # noqa: E402
                          executar_teste, exigir_vivo, falhar, iniciar)
-from tst_ponta_a_ponta import (ARQUIVO, conferir_historico, reimprimir_e_sair, transmitir,  # noqa: E402
-                               visualizar_e_voltar)
+from tst_ponta_a_ponta import (ARQUIVO, conferir_historico, imprimir_da_lista, reimprimir_e_sair,  # noqa: E402
+                               transmitir, visualizar_e_voltar)
 
 WINE = "/usr/lib/wine/wine64"  # Debian's wine64 is not on PATH
 
@@ -109,12 +109,7 @@ def imprimir_na_fila(tela, app, pdf_linux):
     # With the printer list still unchosen, message 14 comes first; its first entry is then the
     # default printer.
     if tela.janela(MENSAGEM, 3):
-        tela.focar(MENSAGEM)
-        tela.teclas("Return")
-        if not tela.sumiu(MENSAGEM):
-            falhar("Enter não fechou a mensagem 14")
-        tela.focar(TRANSMITIR)
-        tela.teclas("Home", "alt+i")
+        imprimir_da_lista(tela, "Home")
 
     def novo_pdf():
         achados = [c for s in saidas for c in glob.glob(os.path.join(s, "*.pdf"))
